@@ -1,0 +1,11 @@
+#pragma once
+
+namespace Qel
+{
+// Minimal until textures are built.
+class TextureManager
+{
+public:
+    void Init() {}
+};
+}

@@ -1,0 +1,3 @@
+#include "Go.h"
+
+int main() { return Go(); }

@@ -1,0 +1,19 @@
+# The asset tree and settings beside the executable, so the game runs straight from the build.
+# Sources live in the repository (settings/, Assets/); generated content is added by the tools below.
+set(QEL_ASSET_SOURCE_DIR ${CMAKE_SOURCE_DIR}/Assets)
+
+add_custom_target(content ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${QEL_BIN_DIR}/settings
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/settings/Game.json ${QEL_BIN_DIR}/settings/Game.json
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${QEL_ASSET_SOURCE_DIR}/Engine ${QEL_BIN_DIR}/assets/engine
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${QEL_ASSET_SOURCE_DIR}/Game ${QEL_BIN_DIR}/assets/game
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${QEL_ASSET_SOURCE_DIR}/Cooked ${QEL_BIN_DIR}/assets/cooked
+  COMMENT "Laying out settings and assets in ${QEL_BIN_DIR}"
+  VERBATIM)
+add_dependencies(Game content)
+
+# Generated content (one file per tool) hooks in here.
+file(GLOB QEL_CONTENT_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Tools/content/*/Content.cmake)
+foreach(f ${QEL_CONTENT_TOOLS})
+  include(${f})
+endforeach()
