@@ -1,0 +1,201 @@
+#include "engine/AspectFactors.h"
+#include "engine/CallbackList.h"
+#include "engine/Engine.h"
+#include "engine/StepTimer.h"
+#include "graphics/DX11.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
+#include "window/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+using namespace Qel;
+
+namespace
+{
+constexpr i64 FREQUENCY = 1'000'000'000;   // the platform counter counts nanoseconds
+}
+
+TEST(StepTimer, ClampsLongFramesAndCountsFramesPerSecond)
+{
+    StepTimer timer(FREQUENCY, 0);
+    EXPECT_EQ(timer.GetMaxDelta(), 100'000'000u);
+    int updates = 0;
+    timer.TickAt(2 * FREQUENCY, [&] { ++updates; });
+    EXPECT_EQ(updates, 1);
+    EXPECT_EQ(timer.GetElapsedTicks(), 1'000'000u);   // 0.1 s, not 2 s
+    EXPECT_EQ(timer.GetFramesPerSecond(), 1u);        // the unclamped 2 s closed a second
+
+    StepTimer steady(FREQUENCY, 0);
+    i64 now = 0;
+    for (int i = 0; i < 61; ++i)
+    {
+        now += 16'666'667;
+        steady.TickAt(now, [] {});
+    }
+    EXPECT_EQ(steady.GetElapsedTicks(), 166'666u);
+    EXPECT_EQ(steady.GetFrameCount(), 61u);
+    EXPECT_EQ(steady.GetFramesPerSecond(), 60u);
+    EXPECT_EQ(steady.GetTotalTicks(), 61u * 166'666u);
+
+    // A counter that goes backwards gives an empty step, never a huge one.
+    steady.TickAt(now - 5, [] {});
+    EXPECT_EQ(steady.GetElapsedTicks(), 0u);
+}
+
+TEST(AspectFactors, LandscapeAndPortraitAgreeAndZeroKeepsThePrevious)
+{
+    for (auto [w, h] : {std::pair<u32, u32>{1280, 720}, std::pair<u32, u32>{720, 1280}})
+    {
+        const AspectFactors f = ComputeAspectFactors(w, h);
+        EXPECT_FLOAT_EQ(f.myRatio, 16.0f / 9.0f);
+        EXPECT_FLOAT_EQ(f.myInverseRatio, 9.0f / 16.0f);
+        EXPECT_FLOAT_EQ(f.myScaleX, 1.0f);
+        EXPECT_FLOAT_EQ(f.myScaleY, 16.0f / 9.0f);
+        EXPECT_FLOAT_EQ(f.myInverseScaleX, 1.0f);
+        EXPECT_FLOAT_EQ(f.myInverseScaleY, 9.0f / 16.0f);
+    }
+    const AspectFactors previous = ComputeAspectFactors(800, 600);
+    EXPECT_FLOAT_EQ(ComputeAspectFactors(0, 600, previous).myRatio, previous.myRatio);
+}
+
+TEST(DebugFeatures, AllBitsMeanEverythingOtherwiseTheBitDecides)
+{
+    for (u32 bit = 1; bit <= 256; bit <<= 1)
+        EXPECT_TRUE(IsDebugFeatureSet(511, bit));
+    EXPECT_FALSE(IsDebugFeatureSet(3, DebugFeature::Filewatcher));
+    EXPECT_TRUE(IsDebugFeatureSet(3, DebugFeature::Fps));
+    EXPECT_TRUE(IsDebugFeatureSet(3, DebugFeature::Mem));
+    EXPECT_TRUE(IsDebugFeatureSet(32, DebugFeature::Filewatcher));
+    EXPECT_FALSE(IsDebugFeatureSet(32, DebugFeature::Fps));
+    EXPECT_FALSE(IsDebugFeatureSet(0, DebugFeature::Filewatcher));
+}
+
+TEST(CallbackList, StoresOnlyCallbacksThatAreSet)
+{
+    CallbackList list;
+    list.Add(nullptr, [] {});
+    list.Add([] {}, nullptr);
+    list.Add(nullptr, nullptr);
+    EXPECT_EQ(list.GetFirstCount(), 1u);
+    EXPECT_EQ(list.GetSecondCount(), 1u);
+}
+
+// The real engine on SDL's offscreen video driver (EGL on Mesa): no display needed.
+class EngineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
+        parameters = EngineCreateParameters{};
+        parameters.myWindowWidth = parameters.myRenderWidth = 320;
+        parameters.myWindowHeight = parameters.myRenderHeight = 200;
+        parameters.myTitle = "engine test";
+        Platform::ResetMessageQueue();
+    }
+    void TearDown() override
+    {
+        Engine::Shutdown();
+        Settings::GetEngineCreateParameters() = EngineCreateParameters{};
+    }
+};
+
+TEST_F(EngineTest, StartsOnceFramesAndStopsWhenTheWindowCloses)
+{
+    EXPECT_EQ(Engine::GetInstance(), nullptr);
+    ASSERT_TRUE(Engine::Start());
+    EXPECT_FALSE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    ASSERT_NE(engine, nullptr);
+    EXPECT_NE(engine->GetDX11(), nullptr);
+    EXPECT_NE(engine->GetWindowHandle()->myWindowHandle, nullptr);
+
+    ASSERT_TRUE(engine->BeginFrame());
+    engine->EndFrame();
+    // The window's creation asks for one resize: the render size follows the real drawable.
+    EXPECT_FALSE(engine->IsResizePending());
+    EXPECT_EQ(engine->GetRenderSize(), (std::pair<u32, u32>{320, 200}));
+    EXPECT_EQ(engine->GetDX11()->GetActiveTargetSize(), (std::pair<i32, i32>{320, 200}));
+    EXPECT_GE(engine->GetDeltaTime(), 0.0f);
+    EXPECT_LE(engine->GetDeltaTime(), 0.1f);
+
+    // Clicking the close button: WM_CLOSE -> destroy -> WM_DESTROY -> quit.
+    Platform::PostMessage(engine->GetWindowHandle()->myWindowHandle, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(engine->BeginFrame());
+    EXPECT_FALSE(engine->BeginFrame());
+
+    Engine::Shutdown();
+    EXPECT_EQ(Engine::GetInstance(), nullptr);
+    EXPECT_FALSE(DX11::IsCreated());
+}
+
+TEST_F(EngineTest, ResizeHappensOnceAtTheNextEndFrame)
+{
+    ASSERT_TRUE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    ASSERT_TRUE(engine->BeginFrame());
+    engine->EndFrame();
+
+    engine->SetResolution(400, 240);
+    ASSERT_TRUE(engine->BeginFrame());   // the size message arrives here
+    EXPECT_TRUE(engine->IsResizePending());
+    EXPECT_EQ(engine->GetRenderSize(), (std::pair<u32, u32>{320, 200}));
+    engine->EndFrame();
+    EXPECT_FALSE(engine->IsResizePending());
+    EXPECT_EQ(engine->GetRenderSize(), (std::pair<u32, u32>{400, 240}));
+    EXPECT_FLOAT_EQ(engine->GetAspectFactors().myRatio, 400.0f / 240.0f);
+}
+
+TEST_F(EngineTest, AStartWithAFullscreenWindowOfNoSizeTakesTheScreenSize)
+{
+    EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
+    parameters.myWindowWidth = 0;
+    parameters.myWindowHeight = 0;
+    parameters.myStartInFullscreen = 1;
+    ASSERT_TRUE(Platform::Init());
+    u32 screenWidth = 0, screenHeight = 0;
+    ASSERT_TRUE(Platform::GetPrimaryScreenSize(screenWidth, screenHeight));
+    ASSERT_TRUE(Engine::Start());
+    EXPECT_EQ(Engine::GetInstance()->GetWindowSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
+    EXPECT_EQ(Engine::GetInstance()->GetRenderSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
+    EXPECT_TRUE(Engine::GetInstance()->IsFullscreen());
+}
+
+// ---- allocation count of an empty frame ----------------------------------------------------
+namespace
+{
+std::atomic<long> ourAllocations{0};
+}
+
+void* operator new(std::size_t aSize)
+{
+    ++ourAllocations;
+    if (void* memory = std::malloc(aSize ? aSize : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* aMemory) noexcept { std::free(aMemory); }
+void operator delete(void* aMemory, std::size_t) noexcept { std::free(aMemory); }
+
+TEST_F(EngineTest, AnEmptyFrameAllocatesNothing)
+{
+    ASSERT_TRUE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    for (int i = 0; i < 5; ++i)   // warm up: first resize, driver caches
+    {
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+    }
+    const long before = ourAllocations.load();
+    for (int i = 0; i < 50; ++i)
+    {
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+    }
+    EXPECT_EQ(ourAllocations.load() - before, 0);
+}
