@@ -1,8 +1,11 @@
 #include "Go.h"
 
 #include "engine/Engine.h"
+#include "input/InputManager.h"
+#include "input/XInputController.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "window/Window.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,14 +13,23 @@
 
 namespace
 {
-Qel::LRESULT WindowMessageCallback(Qel::HWND, Qel::UINT aMessage, Qel::WPARAM, Qel::LPARAM)
+// Read by the window-message callback; set once the input manager exists.
+Qel::InputManager* ourCurrentInputManager = nullptr;
+
+// Publishes the input manager to the callback for exactly as long as it lives.
+struct CurrentInputManager
 {
-    if (aMessage == Qel::WM_DESTROY)
+    explicit CurrentInputManager(Qel::InputManager& aInput) { ourCurrentInputManager = &aInput; }
+    ~CurrentInputManager() { ourCurrentInputManager = nullptr; }
+};
+
+Qel::LRESULT WindowMessageCallback(Qel::HWND, Qel::UINT aMessage, Qel::WPARAM aWParam, Qel::LPARAM aLParam)
+{
+    const bool taken = ourCurrentInputManager && ourCurrentInputManager->UpdateEvents(aMessage, aWParam, aLParam);
+    if (!taken && aMessage == Qel::WM_DESTROY)
         Qel::Platform::PostQuitMessage(0);
     return 0;
 }
-
-float ClampFrameTime(float aDeltaTime) { return std::min(0.03f, std::max(0.0f, aDeltaTime)); }
 
 int Run()
 {
@@ -37,20 +49,32 @@ int Run()
     }
     Qel::Engine& engine = *Qel::Engine::GetInstance();
 
-    // State stack: built and initialised here, updated and rendered in the loop below, destroyed
-    // before the engine shuts down.
-
-    while (engine.BeginFrame())
     {
-        const float deltaTime = ClampFrameTime(engine.GetDeltaTime());
-        (void)deltaTime;
-        engine.EndFrame();
+        // State stack: built and initialised here (before the input manager), updated and
+        // rendered in the loop below, destroyed with this scope before the engine shuts down.
+
+        Qel::InputManager input(engine.GetWindowHandle()->myWindowHandle);
+        const CurrentInputManager current(input);
+        Qel::XInputController gamepad;
+        gamepad.myDeadZoneX = 0.05f;
+        gamepad.myDeadZoneY = 0.02f;
+
+        while (engine.BeginFrame())
+        {
+            input.Update();
+            gamepad.Update();
+            const float deltaTime = ClampFrameTime(engine.GetDeltaTime());
+            (void)deltaTime;   // the state stack's update and render take it
+            engine.EndFrame();
+        }
     }
 
     Qel::Engine::Shutdown();
     return 0;
 }
 }
+
+float ClampFrameTime(float aDeltaTime) { return std::min(0.03f, std::max(0.0f, aDeltaTime)); }
 
 int Go()
 {

@@ -165,7 +165,8 @@ HWND CreateWindowEx(u32 aExStyle, const char* aClassName, const std::string& aTi
     (void)aClassName;
     if (!Init())
         return nullptr;
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    // No high-DPI surface: mouse positions and render pixels stay the same units.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE;
     if (aStyle & WS_POPUP)
         flags |= SDL_WINDOW_BORDERLESS;
     if (aStyle & WS_VISIBLE)
