@@ -93,6 +93,11 @@ protected:
     {
         EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
         parameters = EngineCreateParameters{};
+        // The built game's settings give the asset roots (shaders, fonts) the engine starts with.
+        const char* binFolder = std::getenv("QEL_BIN_DIR");
+        ASSERT_NE(binFolder, nullptr);
+        ASSERT_TRUE(Settings::LoadSettingsFrom(binFolder, "Game.json", parameters));
+        Settings::GetExecutableFolder() = binFolder;
         parameters.myWindowWidth = parameters.myRenderWidth = 320;
         parameters.myWindowHeight = parameters.myRenderHeight = 200;
         parameters.myTitle = "engine test";

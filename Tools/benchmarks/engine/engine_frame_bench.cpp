@@ -8,10 +8,19 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 static void BM_EmptyFrame(benchmark::State& aState)
 {
     Qel::EngineCreateParameters& parameters = Qel::Settings::GetEngineCreateParameters();
+    // The built game's asset roots: the benchmark lives in build/benchmarks, the game in build/bin.
+    const std::filesystem::path bin = std::filesystem::canonical("/proc/self/exe").parent_path() / ".." / "bin";
+    if (!Qel::Settings::LoadSettingsFrom(bin, "Game.json", parameters))
+    {
+        aState.SkipWithError("no built game settings beside the benchmark");
+        return;
+    }
+    Qel::Settings::GetExecutableFolder() = bin;
     parameters.myWindowWidth = parameters.myRenderWidth = 1280;
     parameters.myWindowHeight = parameters.myRenderHeight = 720;
     parameters.myTitle = "frame benchmark";

@@ -4,6 +4,7 @@
 #include "filewatcher/FileWatcher.h"
 #include "graphics/DX11.h"
 #include "graphics/GraphicsEngine.h"
+#include "graphics/GraphicsStateStack.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "text/TextService.h"
@@ -112,7 +113,8 @@ bool Engine::BeginFrame()
     }
     myFileWatcher->FlushChanges();
     myDX11->Clear(myParameters.myClearColor);
-    // Graphics state stack: per-frame constants and base state reset go here once it exists.
+    if (GraphicsStateStack* states = myGraphicsEngine ? myGraphicsEngine->GetGraphicsStateStack() : nullptr)
+        states->BeginFrame();
     ourLastFrameDrawCallCount = ourDrawCallCount;
     ourDrawCallCount = 0;
     return true;

@@ -3,6 +3,8 @@
 #include "core/Assert.h"
 #include "graphics/AdapterChoice.h"
 #include "graphics/ColorSpace.h"
+#include "graphics/DeviceContext.h"
+#include "graphics/ShaderCache.h"
 #include "graphics/GL.h"
 #include "platform/GLContext.h"
 
@@ -152,6 +154,8 @@ void DX11::Shutdown()
     if (myContext)
     {
         myContext->MakeCurrent();
+        // Shader caches and other context-wide objects go while their context still exists.
+        DeviceContext::ReleaseContextObjects();
         DestroyBackBuffer();
         if (myEmptyVertexArray)
             glDeleteVertexArrays(1, &myEmptyVertexArray);
@@ -234,6 +238,9 @@ std::vector<u8> DX11::ReadBackBufferRGBA8() const
     RebindActiveFramebuffer();
     return pixels;
 }
+
+VertexShaderEntry* DX11::GetVertexShader(const std::string& aName) { return ShaderCache::GetVertexShader(aName); }
+PixelShaderEntry* DX11::GetPixelShader(const std::string& aName) { return ShaderCache::GetPixelShader(aName); }
 
 bool DX11::IsCreated() { return ourIsCreated; }
 DX11* DX11::GetInstance() { return ourInstance; }

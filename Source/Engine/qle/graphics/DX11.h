@@ -18,6 +18,8 @@ namespace Platform
 {
 class GLContext;
 }
+struct VertexShaderEntry;
+struct PixelShaderEntry;
 
 class DX11
 {
@@ -66,6 +68,11 @@ public:
     static DepthBuffer* GetBoundDepthBuffer();
     // Re-binds the framebuffer of the last SetAsActiveTarget (after a clear bound another one).
     static void RebindActiveFramebuffer();
+
+    // The compiled-shader caches (graphics/ShaderCache.h): the entry for a shader name, loaded on
+    // first request; null when the file is missing or does not compile.
+    static VertexShaderEntry* GetVertexShader(const std::string& aName);
+    static PixelShaderEntry* GetPixelShader(const std::string& aName);
 
     // The empty vertex array that draws without vertex buffers (full-screen passes) can use.
     u32 GetEmptyVertexArray() const { return myEmptyVertexArray; }

@@ -37,6 +37,9 @@ void RenderTarget::CreateFromTexture(u32 aTexture, u32 aWidth, u32 aHeight, bool
 
 void RenderTarget::Release()
 {
+    // Its framebuffers die here: the device must not bind them again.
+    if (DX11::GetBoundTarget() == this)
+        DX11::SetBoundFramebuffer(nullptr, 0, nullptr);
     if (DX11::IsContextAlive())
     {
         if (myColorFramebuffer)

@@ -1,0 +1,110 @@
+#include "graphics/InputLayout.h"
+
+#include "graphics/DeviceContext.h"
+#include "graphics/DX11.h"
+#include "graphics/GL.h"
+
+namespace Qel
+{
+u32 GetVertexFormatSize(VertexFormat aFormat)
+{
+    switch (aFormat)
+    {
+    case VertexFormat::Float1:
+        return 4;
+    case VertexFormat::Float2:
+        return 8;
+    case VertexFormat::Float3:
+        return 12;
+    case VertexFormat::Float4:
+    case VertexFormat::UInt4:
+        return 16;
+    }
+    return 0;
+}
+
+namespace
+{
+GLint ComponentCount(VertexFormat aFormat)
+{
+    switch (aFormat)
+    {
+    case VertexFormat::Float1:
+        return 1;
+    case VertexFormat::Float2:
+        return 2;
+    case VertexFormat::Float3:
+        return 3;
+    case VertexFormat::Float4:
+    case VertexFormat::UInt4:
+        return 4;
+    }
+    return 4;
+}
+}
+
+std::shared_ptr<InputLayout> InputLayout::Create(std::span<const InputElementDesc> aElements)
+{
+    if (aElements.empty() || aElements.size() > MAX_ELEMENTS || !DX11::IsContextAlive())
+        return nullptr;
+    std::shared_ptr<InputLayout> layout(new InputLayout);
+    std::array<u32, MAX_INPUT_SLOTS> nextOffset{};
+    for (const InputElementDesc& desc : aElements)
+    {
+        if (desc.myInputSlot >= MAX_INPUT_SLOTS)
+            return nullptr;
+        Element& element = layout->myElements[layout->myElementCount++];
+        element.myFormat = desc.myFormat;
+        element.mySlot = desc.myInputSlot;
+        element.myOffset = desc.myAlignedByteOffset == APPEND_ALIGNED_ELEMENT ? nextOffset[desc.myInputSlot]
+                                                                               : desc.myAlignedByteOffset;
+        element.myDivisor = desc.myClassification == InputClassification::PerInstance ? desc.myInstanceDataStepRate : 0;
+        nextOffset[desc.myInputSlot] = element.myOffset + GetVertexFormatSize(desc.myFormat);
+    }
+    layout->myVertexArray = impl::gl::CreateVertexArray();
+    if (!layout->myVertexArray)
+        return nullptr;
+    glBindVertexArray(layout->myVertexArray.Get());
+    for (u32 location = 0; location < layout->myElementCount; ++location)
+        glVertexAttribDivisor(location, layout->myElements[location].myDivisor);
+    return layout;
+}
+
+InputLayout::~InputLayout() { DeviceContext::ForgetInputLayout(this); }
+
+void InputLayout::SetVertexBuffers(u32 aStartSlot, u32 aCount, const u32* aBuffers, const u32* aStrides,
+                                   const u32* aOffsets)
+{
+    glBindVertexArray(myVertexArray.Get());
+    for (u32 i = 0; i < aCount; ++i)
+    {
+        const u32 slot = aStartSlot + i;
+        if (slot >= MAX_INPUT_SLOTS)
+            break;
+        // Always re-pointed: a buffer name can be recycled for a new buffer after a delete.
+        const SlotBinding wanted{aBuffers[i], aStrides[i], aOffsets[i]};
+        mySlots[slot] = wanted;
+        glBindBuffer(GL_ARRAY_BUFFER, wanted.myBuffer);
+        for (u32 location = 0; location < myElementCount; ++location)
+        {
+            const Element& element = myElements[location];
+            if (element.mySlot != slot)
+                continue;
+            if (wanted.myBuffer == 0)
+            {
+                glDisableVertexAttribArray(location);
+                continue;
+            }
+            const uintptr_t offset = wanted.myOffset + element.myOffset;
+            const void* pointer = reinterpret_cast<const void*>(offset);
+            if (element.myFormat == VertexFormat::UInt4)
+                glVertexAttribIPointer(location, 4, GL_UNSIGNED_INT, static_cast<GLsizei>(wanted.myStride), pointer);
+            else
+                glVertexAttribPointer(location, ComponentCount(element.myFormat), GL_FLOAT, GL_FALSE,
+                                      static_cast<GLsizei>(wanted.myStride), pointer);
+            glEnableVertexAttribArray(location);
+        }
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+}

@@ -1,0 +1,153 @@
+#include "graphics/RenderTexture.h"
+
+#include "graphics/DX11.h"
+#include "graphics/DeviceContext.h"
+#include "graphics/GL.h"
+
+namespace Qel
+{
+namespace
+{
+GLenum InternalFormat(RenderTextureFormat aFormat)
+{
+    switch (aFormat)
+    {
+    case RenderTextureFormat::Srgb8:
+        return GL_SRGB8_ALPHA8;
+    case RenderTextureFormat::Linear8:
+        return GL_RGBA8;
+    case RenderTextureFormat::Float16:
+        return GL_RGBA16F;
+    }
+    return GL_RGBA8;
+}
+}
+
+RenderTexture::~RenderTexture() { Release(); }
+
+bool RenderTexture::Create(u32 aWidth, u32 aHeight, RenderTextureFormat aFormat)
+{
+    Release();
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (aWidth == 0 || aHeight == 0 || aWidth > static_cast<u32>(maxSize) || aHeight > static_cast<u32>(maxSize))
+        return false;
+
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(InternalFormat(aFormat)), static_cast<GLsizei>(aWidth),
+                 static_cast<GLsizei>(aHeight), 0, GL_RGBA, aFormat == RenderTextureFormat::Float16 ? GL_FLOAT : GL_UNSIGNED_BYTE,
+                 nullptr);
+    // One level: complete under any sampler, mip filters included.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+
+    myView = std::make_shared<impl::GLTexture>(texture, GL_TEXTURE_2D, aWidth, aHeight, 1, 1, InternalFormat(aFormat));
+    myWidth = aWidth;
+    myHeight = aHeight;
+    myFormat = aFormat;
+    myTarget.CreateFromTexture(texture, aWidth, aHeight, aFormat == RenderTextureFormat::Srgb8);
+    DX11::RebindActiveFramebuffer();
+    return true;
+}
+
+bool RenderTexture::EnsureSize(u32 aWidth, u32 aHeight, RenderTextureFormat aFormat)
+{
+    if (IsValid() && myWidth == aWidth && myHeight == aHeight && myFormat == aFormat)
+        return true;
+    return Create(aWidth, aHeight, aFormat);
+}
+
+void RenderTexture::Release()
+{
+    myTarget.Release();
+    myView.reset();
+    myWidth = myHeight = 0;
+}
+
+void RenderTexture::BindAsSource(u32 aSlot) const
+{
+    DeviceContext::PSSetShaderResource(aSlot, myView);
+}
+
+void RenderTexture::CopyFrom(RenderTarget& aSource)
+{
+    if (!IsValid() || !aSource.IsValid())
+        return;
+    const auto [sourceWidth, sourceHeight] = aSource.GetSize();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, aSource.GetFramebuffer(nullptr));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, myTarget.GetFramebuffer(nullptr));
+    // With the bit on, sRGB ends decode and encode, so the linear colour survives the copy.
+    glEnable(GL_FRAMEBUFFER_SRGB);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const bool sameSize = static_cast<u32>(sourceWidth) == myWidth && static_cast<u32>(sourceHeight) == myHeight;
+    glBlitFramebuffer(0, 0, sourceWidth, sourceHeight, 0, 0, static_cast<GLint>(myWidth), static_cast<GLint>(myHeight),
+                      GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    DX11::InvalidateCachedState();
+    DX11::RebindActiveFramebuffer();
+}
+
+bool RenderTexture::UploadRGBA8(const std::vector<u8>& aPixels)
+{
+    if (!IsValid() || aPixels.size() < static_cast<size_t>(myWidth) * myHeight * 4)
+        return false;
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, GetTexture());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(myWidth), static_cast<GLsizei>(myHeight), GL_RGBA,
+                    GL_UNSIGNED_BYTE, aPixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return true;
+}
+
+bool RenderTexture::UploadRGBA32F(const std::vector<float>& aPixels)
+{
+    if (!IsValid() || aPixels.size() < static_cast<size_t>(myWidth) * myHeight * 4)
+        return false;
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, GetTexture());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(myWidth), static_cast<GLsizei>(myHeight), GL_RGBA,
+                    GL_FLOAT, aPixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return true;
+}
+
+std::vector<u8> RenderTexture::ReadRGBA8() const
+{
+    std::vector<u8> pixels;
+    if (!IsValid())
+        return pixels;
+    pixels.resize(static_cast<size_t>(myWidth) * myHeight * 4);
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, GetTexture());
+    // The stored values: sRGB bytes stay encoded.
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return pixels;
+}
+
+std::vector<float> RenderTexture::ReadRGBA32F() const
+{
+    std::vector<float> pixels;
+    if (!IsValid())
+        return pixels;
+    pixels.resize(static_cast<size_t>(myWidth) * myHeight * 4);
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, GetTexture());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    return pixels;
+}
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The one place that creates GL texture objects: the built-ins, images from memory and the file
+// loaders all come through here.
+#include "core/Types.h"
+#include "loaders/GLFormat.h"
+#include "loaders/LoaderResult.h"
+#include "texture/Texture.h"
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+namespace Qel::impl
+{
+enum class TextureKind
+{
+    Texture1D,
+    Texture1DArray,
+    Texture2D,
+    Texture2DArray,
+    Cube,
+    CubeArray,
+    Texture3D,
+};
+
+// One mip of one layer (a cube face is a layer).
+struct TextureUploadImage
+{
+    const u8* data = nullptr;
+    u64 size = 0; // bytes of the whole image (all depth slices), used for compressed data
+    u32 width = 0;
+    u32 height = 0;
+    u32 depth = 1;
+    // Bytes between rows of uncompressed data; 0 when rows are packed.
+    u32 rowPitch = 0;
+};
+
+struct TextureUploadDesc
+{
+    TextureKind kind = TextureKind::Texture2D;
+    GLFormatInfo format;
+    u32 width = 0;
+    u32 height = 1;
+    u32 depth = 1;  // 3D only
+    u32 layers = 1; // array slices; faces for cubes (6 per cube)
+    u32 levels = 1;
+    // layers * levels images, all levels of layer 0 first (the order of DDS files).
+    const TextureUploadImage* images = nullptr;
+    size_t imageCount = 0;
+    // 2D only: upload level 0 and let GL fill a full mip chain.
+    bool generateMips = false;
+};
+
+// Render thread only. S_OK with the new view; on failure nothing is left behind.
+HRESULT CreateGLTexture(const TextureUploadDesc& aDesc, ShaderResourceView& aView);
+// Replaces level 0 of a 2D texture with rows of aFormat / aType.
+bool UpdateGLTexture2D(const GLTexture& aTexture, const u8* aPixels, u32 aRowPitch, u32 aFormat, u32 aType);
+bool HasGLExtension(const char* aName);
+// Largest 2D size the context takes.
+u32 GetMaxTextureSize();
+
+// Read-back for tests and tools: one level (one face of a cube, faces +X -X +Y -Y +Z -Z) as RGBA8
+// rows in upload order. Compressed data comes back decoded, sRGB data as stored. Empty on failure.
+std::vector<u8> ReadTextureRGBA8(const ShaderResourceView& aView, u32 aLevel = 0, u32 aFace = 0);
+// Samples a texture the way shaders do (sRGB decoded, swizzles applied) with nearest filtering at
+// an explicit level, and returns the four floats. aX, aY are texture coordinates; aZ is the layer
+// of an array or the depth coordinate of a volume; a cube map takes (aX, aY, aZ) as a direction.
+// For tests and tools; leaves the GL state as it found it. NaNs when it cannot sample.
+std::array<float, 4> SampleTexture(const ShaderResourceView& aView, float aX, float aY, float aZ = 0.0f,
+                                   float aLevel = 0.0f);
+// The levels GL will sample (BASE_LEVEL..MAX_LEVEL) of a texture.
+u32 GetTextureMaxLevel(const ShaderResourceView& aView);
+}

@@ -1,0 +1,381 @@
+// Sprites drawn into the headless back buffer and read back.
+#include "GraphicsTestContext.h"
+#include "TestSupport.h"
+#include "drawers/SpriteDrawer.h"
+#include "engine/Engine.h"
+#include "graphics/DX11.h"
+#include "settings/Settings.h"
+#include "texture/Texture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+using namespace Qel;
+
+namespace
+{
+using Rgba = std::array<u8, 4>;
+
+class SpriteDrawerTest : public QelTest::GraphicsTest
+{
+protected:
+    void SetUp() override
+    {
+        QelTest::GraphicsTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        myDrawer = std::make_unique<SpriteDrawer>();
+        ASSERT_TRUE(myDrawer->Init());
+    }
+    void TearDown() override
+    {
+        myDrawer.reset();
+        QelTest::GraphicsTest::TearDown();
+    }
+
+    // An untextured (white-square) sprite with its top-left corner at (x, y + h).
+    void DrawRect(float aX, float aY, float aWidth, float aHeight, const Color& aColor)
+    {
+        Sprite2DInstanceData sprite;
+        sprite.myPosition = {aX, aY + aHeight};
+        sprite.mySize = {aWidth, aHeight};
+        sprite.myColor = aColor;
+        SpriteBatchScope batch = myDrawer->BeginBatch({});
+        batch.Draw(sprite);
+    }
+
+    // A white-square sprite placed by a matrix at depth aZ (screen-space camera: depth (z + 1) / 2).
+    void DrawRectAtDepth(float aX, float aY, float aSize, float aZ, const Color& aColor)
+    {
+        Sprite3DInstanceData sprite;
+        sprite.myTransform = Matrix4x4::CreateScale({aSize, aSize, 1.0f});
+        sprite.myTransform.SetTranslation({aX, aY + aSize, aZ});
+        sprite.myColor = aColor;
+        SpriteBatchScope batch = myDrawer->BeginBatch({});
+        batch.Draw(sprite);
+    }
+
+    static bool Near(const Rgba& aActual, const Rgba& aExpected, int aTolerance = 1)
+    {
+        for (int i = 0; i < 4; ++i)
+            if (std::abs(int(aActual[i]) - int(aExpected[i])) > aTolerance)
+                return false;
+        return true;
+    }
+
+    std::unique_ptr<SpriteDrawer> myDrawer;
+};
+
+std::string Show(const Rgba& aPixel)
+{
+    return "(" + std::to_string(aPixel[0]) + ", " + std::to_string(aPixel[1]) + ", " + std::to_string(aPixel[2]) +
+           ", " + std::to_string(aPixel[3]) + ")";
+}
+}
+
+TEST_F(SpriteDrawerTest, ASpriteCoversExactlyItsPixels)
+{
+    Sprite2DInstanceData sprite;
+    sprite.myPivot = {0.5f, 0.5f};
+    sprite.mySize = {100.0f, 50.0f};
+    sprite.myPosition = {200.0f, 100.0f};
+    const u32 drawCallsBefore = ourDrawCallCount;
+    {
+        SpriteBatchScope batch = myDrawer->BeginBatch({});
+        batch.Draw(sprite);
+    }
+    EXPECT_EQ(ourDrawCallCount - drawCallsBefore, 1u);
+    const Rgba white{255, 255, 255, 255}, black{0, 0, 0, 255};
+    // Columns 150..249, rows 75..124 (rows count from the bottom, as the screen-space y does).
+    int wrong = 0;
+    for (int y = 60; y < 140; ++y)
+        for (int x = 130; x < 270; ++x)
+        {
+            const bool inside = x >= 150 && x < 250 && y >= 75 && y < 125;
+            if (Pixel(x, y) != (inside ? white : black))
+                ++wrong;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(Pixel(150, 75), white);
+    EXPECT_EQ(Pixel(249, 124), white);
+    EXPECT_EQ(Pixel(149, 100), black);
+    EXPECT_EQ(Pixel(250, 100), black);
+    EXPECT_EQ(Pixel(200, 74), black);
+    EXPECT_EQ(Pixel(200, 125), black);
+}
+
+TEST_F(SpriteDrawerTest, BlendStatesGiveTheExpectedBytes)
+{
+    struct Case
+    {
+        u32 blend;
+        Rgba expected;
+    };
+    // Over linear (0, 0, 1, 0.25), a sprite of (1, 0, 0, 0.5); alpha keeps the larger of the two.
+    const Case cases[] = {
+        {BLEND_STATE_DISABLED, {255, 0, 0, 128}},
+        {BLEND_STATE_ALPHA_BLEND, {188, 0, 188, 128}},     // linear (0.5, 0, 0.5)
+        {BLEND_STATE_ADDITIVE_BLEND, {188, 0, 255, 128}},  // linear (0.5, 0, 1)
+    };
+    for (const Case& c : cases)
+    {
+        ClearAndBeginFrame(0.0f, 0.0f, 1.0f, 0.25f);
+        myStates->SetBlendState(c.blend);
+        DrawRect(10, 10, 20, 20, Color(1.0f, 0.0f, 0.0f, 0.5f));
+        EXPECT_TRUE(Near(Pixel(20, 20), c.expected)) << c.blend << ": " << Show(Pixel(20, 20));
+        EXPECT_EQ(Pixel(40, 40), (Rgba{0, 0, 255, 64})) << c.blend;
+    }
+}
+
+TEST_F(SpriteDrawerTest, ColoursAreConvertedFromSrgbToLinear)
+{
+    struct Case
+    {
+        Color color;
+        Rgba expected;
+    };
+    // Linearised on the way in and encoded by the sRGB target on the way out: the bytes come back.
+    const Case cases[] = {
+        {{0.5f, 0.5f, 0.5f, 1.0f}, {128, 128, 128, 255}},
+        {{3.0f / 255.0f, 0.6f, 176.0f / 255.0f, 1.0f}, {3, 153, 176, 255}},
+        {{1.0f, 0.2f, 0.0f, 0.5f}, {255, 51, 0, 128}},
+    };
+    myStates->SetBlendState(BLEND_STATE_DISABLED);
+    int x = 0;
+    for (const Case& c : cases)
+    {
+        DrawRect(static_cast<float>(x), 0, 10, 10, c.color);
+        Invalidate();
+        EXPECT_TRUE(Near(Pixel(x + 5, 5), c.expected)) << Show(Pixel(x + 5, 5));
+        x += 20;
+    }
+}
+
+TEST_F(SpriteDrawerTest, DepthStatesWithAndWithoutTheDepthBuffer)
+{
+    struct Case
+    {
+        const char* what;
+        u32 depthState;
+        bool depthBound;
+        float firstZ;
+        float secondZ;
+        bool secondVisible;
+    };
+    const Case cases[] = {
+        {"farther fails", DEPTH_STENCIL_STATE_WRITE_LESS, true, 0.0f, 0.5f, false},
+        {"nearer passes", DEPTH_STENCIL_STATE_WRITE_LESS, true, 0.0f, -0.5f, true},
+        {"equal fails on less", DEPTH_STENCIL_STATE_WRITE_LESS, true, 0.0f, 0.0f, false},
+        {"equal passes on less-or-equal", DEPTH_STENCIL_STATE_WRITE_LESS_OR_EQUAL, true, 0.0f, 0.0f, true},
+        {"read-only writes nothing", DEPTH_STENCIL_STATE_READ_ONLY_LESS, true, 0.0f, 0.5f, true},
+        {"read-only or-equal writes nothing", DEPTH_STENCIL_STATE_READ_ONLY_LESS_OR_EQUAL, true, 0.0f, 0.5f, true},
+        {"no depth buffer: no test", DEPTH_STENCIL_STATE_WRITE_LESS, false, 0.0f, 0.5f, true},
+    };
+    const Color red(1, 0, 0, 1), green(0, 1, 0, 1);
+    for (const Case& c : cases)
+    {
+        ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+        DX11::GetActiveRenderTarget()->SetAsActiveTarget(c.depthBound ? DX11::GetDepthBuffer() : nullptr);
+        myStates->SetBlendState(BLEND_STATE_DISABLED);
+        myStates->SetDepthStencilState(c.depthState);
+        DrawRectAtDepth(10, 10, 20, c.firstZ, red);
+        DrawRectAtDepth(10, 10, 20, c.secondZ, green);
+        Invalidate();
+        const Rgba expected = c.secondVisible ? Rgba{0, 255, 0, 255} : Rgba{255, 0, 0, 255};
+        EXPECT_EQ(Pixel(20, 20), expected) << c.what;
+    }
+
+    // A read-only state leaves the depth of the first sprite: a third one between the two passes.
+    ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+    DX11::GetActiveRenderTarget()->SetAsActiveTarget(DX11::GetDepthBuffer());
+    myStates->SetBlendState(BLEND_STATE_DISABLED);
+    DrawRectAtDepth(10, 10, 20, 0.0f, red);   // writes depth 0.5
+    myStates->SetDepthStencilState(DEPTH_STENCIL_STATE_READ_ONLY_LESS);
+    DrawRectAtDepth(10, 10, 20, -0.5f, green);   // passes, writes nothing
+    myStates->SetDepthStencilState(DEPTH_STENCIL_STATE_WRITE_LESS);
+    DrawRectAtDepth(10, 10, 20, -0.25f, Color(0, 0, 1, 1));   // nearer than 0.5: passes
+    Invalidate();
+    EXPECT_EQ(Pixel(20, 20), (Rgba{0, 0, 255, 255}));
+}
+
+TEST_F(SpriteDrawerTest, EveryOneOfManySpritesIsDrawnAcrossFlushes)
+{
+    // 2500 one-pixel sprites on a 50 x 50 grid: three draws of 1024, 1024 and 452.
+    std::vector<Sprite2DInstanceData> sprites(2500);
+    for (int i = 0; i < 2500; ++i)
+        sprites[static_cast<size_t>(i)].myPosition = {static_cast<float>(10 + (i % 50) * 2),
+                                                      static_cast<float>(11 + (i / 50) * 2)};
+    myDrawer->ResetStatistics();
+    const u32 drawCallsBefore = ourDrawCallCount;
+    {
+        SpriteBatchScope batch = myDrawer->BeginBatch({});
+        batch.Draw(sprites);
+    }
+    EXPECT_EQ(ourDrawCallCount - drawCallsBefore, 3u);
+    EXPECT_EQ(myDrawer->GetStatistics().myInstances, 2500u);
+    EXPECT_EQ(myDrawer->GetStatistics().myLastDrawInstances, 452u);
+    int missing = 0;
+    for (int i = 0; i < 2500; ++i)
+        if (Pixel(10 + (i % 50) * 2, 10 + (i / 50) * 2)[0] != 255)
+            ++missing;
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(Pixel(11, 10)[0], 0);   // the gaps between them stay clear
+}
+
+TEST_F(SpriteDrawerTest, TheStateTransformIsReadPerRecordAndStateAtTheBatchStart)
+{
+    SpriteBatchScope batch = myDrawer->BeginBatch({});
+    Sprite2DInstanceData sprite;
+    sprite.mySize = {10, 10};
+    sprite.myPosition = {0, 10};
+    batch.Draw(sprite);
+    myStates->Push();
+    myStates->SetTransform(Matrix4x4::CreateTranslation({100.0f, 50.0f, 0.0f}));
+    myStates->SetBlendState(BLEND_STATE_DISABLED);   // too late for this batch
+    sprite.myColor = Color(1.0f, 1.0f, 1.0f, 0.5f);
+    batch.Draw(sprite);
+    myStates->Pop();
+    batch.End();
+    EXPECT_EQ(Pixel(5, 5), (Rgba{255, 255, 255, 255}));
+    // Half-transparent white blended over black (unblended it would be (255, 255, 255, 128)).
+    EXPECT_TRUE(Near(Pixel(105, 55), Rgba{188, 188, 188, 255})) << Show(Pixel(105, 55));
+}
+
+TEST_F(SpriteDrawerTest, ACustomShaderThatFailedDrawsNothing)
+{
+    DrawRect(0, 0, 10, 10, Color(1, 1, 1, 1));   // leaves the default program bound
+    QelTest::TempFolder root;
+    root.Write("broken.frag", "this is not GLSL\n");
+    const std::filesystem::path saved = Settings::GetCookedAssetsPath();
+    SpriteShader broken;
+    testing::internal::CaptureStdout();
+    Settings::GetCookedAssetsPath() = root.Path();
+    EXPECT_FALSE(broken.Init("shaders/instanced_sprite_shader_VS", "broken"));
+    Settings::GetCookedAssetsPath() = saved;
+    testing::internal::GetCapturedStdout();
+
+    SpriteSharedData shared;
+    shared.myCustomShader = &broken;
+    const u32 drawCallsBefore = ourDrawCallCount;
+    {
+        SpriteBatchScope batch = myDrawer->BeginBatch(shared);
+        EXPECT_TRUE(batch.IsOpen());
+        Sprite2DInstanceData sprite;
+        sprite.mySize = {10, 10};
+        sprite.myPosition = {50, 60};
+        batch.Draw(sprite);
+        EXPECT_EQ(batch.GetInstanceCount(), 0u);
+    }
+    EXPECT_EQ(ourDrawCallCount, drawCallsBefore);
+    Invalidate();
+    EXPECT_EQ(Pixel(55, 55), (Rgba{0, 0, 0, 255}));
+    EXPECT_FALSE(myDrawer->IsInBatch());
+    // The drawer itself still draws.
+    DrawRect(50, 50, 10, 10, Color(1, 1, 1, 1));
+    Invalidate();
+    EXPECT_EQ(Pixel(55, 55), (Rgba{255, 255, 255, 255}));
+}
+
+TEST_F(SpriteDrawerTest, ACustomShaderDrawsWithItsOwnPixelShader)
+{
+    QelTest::TempFolder root;
+    std::ifstream prologue(QelTest::RepositoryCookedAssetsFolder() / "shaders/qel_common.glsl", std::ios::binary);
+    std::ostringstream text;
+    text << prologue.rdbuf();
+    root.Write("shaders/qel_common.glsl", text.str());
+    std::ifstream vertex(QelTest::RepositoryCookedAssetsFolder() / "shaders/instanced_sprite_shader_VS.vert",
+                         std::ios::binary);
+    std::ostringstream vertexText;
+    vertexText << vertex.rdbuf();
+    root.Write("shaders/instanced_sprite_shader_VS.vert", vertexText.str());
+    // Shows the first custom value and the fourth extra value (the instance's second slot).
+    root.Write("tint.frag", "in vec4 vExtra;\nlayout(location = 0) out vec4 qelOut;\n"
+                            "void main() { qelOut = vec4(qelCustomValues[0].rgb, 1.0) + vec4(0.0, 0.0, vExtra.y, 0.0); }\n");
+    const std::filesystem::path saved = Settings::GetCookedAssetsPath();
+    Settings::GetCookedAssetsPath() = root.Path();
+    SpriteShader tint;
+    ASSERT_TRUE(tint.Init("shaders/instanced_sprite_shader_VS", "tint"));
+    Settings::GetCookedAssetsPath() = saved;
+    tint.SetCustomValue(0, {1.0f, 0.0f, 0.0f, 0.0f});
+
+    myStates->SetBlendState(BLEND_STATE_DISABLED);
+    SpriteSharedData shared;
+    shared.myCustomShader = &tint;
+    {
+        SpriteBatchScope batch = myDrawer->BeginBatch(shared);
+        Sprite2DInstanceData sprite;
+        sprite.mySize = {10, 10};
+        sprite.myPosition = {0, 10};
+        sprite.myExtra = {0.0f, 0.0f, 0.0f, 1.0f};
+        batch.Draw(sprite);
+    }
+    EXPECT_EQ(Pixel(5, 5), (Rgba{255, 0, 255, 255}));
+}
+
+TEST_F(SpriteDrawerTest, TheMenuSpriteShadersDrawTheirTexture)
+{
+    struct Case
+    {
+        const char* pixelShader;
+        int minimumBrightness;
+    };
+    // Over a white texture: the logo shader's channel split of white is white; the frame shader
+    // dims and brightens it with time, never far.
+    const Case cases[] = {{"art/shaders/Glitch", 250}, {"art/shaders/MainMenu", 180}};
+    for (const Case& c : cases)
+    {
+        SpriteShader shader;
+        ASSERT_TRUE(shader.Init("shaders/instanced_sprite_shader_VS", c.pixelShader)) << c.pixelShader;
+        for (float time : {0.0f, 1.3f, 2.9f})
+        {
+            ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+            myStates->BeginFrame(time, 0.016f);
+            SpriteSharedData shared;
+            shared.myCustomShader = &shader;
+            {
+                SpriteBatchScope batch = myDrawer->BeginBatch(shared);
+                Sprite2DInstanceData sprite;
+                sprite.mySize = {40, 40};
+                sprite.myPosition = {10, 50};
+                batch.Draw(sprite);
+            }
+            Invalidate();
+            const Rgba pixel = Pixel(30, 30);
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_GE(pixel[channel], c.minimumBrightness) << c.pixelShader << " at " << time << ": " << Show(pixel);
+            EXPECT_EQ(pixel[3], 255);
+            EXPECT_EQ(Pixel(5, 5), (Rgba{0, 0, 0, 255})) << c.pixelShader;
+        }
+    }
+}
+
+TEST_F(SpriteDrawerTest, TexturesAppearUprightAndUVRectanglesSelectTheirPart)
+{
+    // 2 x 2, top row first: red, green / blue, white.
+    const u8 texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    std::unique_ptr<Texture> texture = Texture::CreateFromRGBA(2, 2, texels, 0, false);
+    ASSERT_NE(texture, nullptr);
+    myStates->SetSamplerState(SAMPLER_FILTER_POINT, SAMPLER_ADDRESS_CLAMP);
+    SpriteSharedData shared;
+    shared.myColorTexture = texture.get();
+    {
+        SpriteBatchScope batch = myDrawer->BeginBatch(shared);
+        Sprite2DInstanceData whole;
+        whole.mySize = {20, 20};
+        whole.myPosition = {10, 30};   // covers x 10..30, y 10..30
+        batch.Draw(whole);
+        Sprite2DInstanceData part = whole;
+        part.myPosition = {50, 30};
+        part.myUVRect = {0.5f, 0.5f, 1.0f, 1.0f};   // the bottom-right texel only
+        batch.Draw(part);
+    }
+    EXPECT_EQ(Pixel(15, 25), (Rgba{255, 0, 0, 255}));   // top left
+    EXPECT_EQ(Pixel(25, 25), (Rgba{0, 255, 0, 255}));   // top right
+    EXPECT_EQ(Pixel(15, 15), (Rgba{0, 0, 255, 255}));   // bottom left
+    EXPECT_EQ(Pixel(25, 15), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(Pixel(55, 25), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(Pixel(65, 15), (Rgba{255, 255, 255, 255}));
+}
