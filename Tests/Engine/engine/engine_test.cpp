@@ -204,3 +204,23 @@ TEST_F(EngineTest, AnEmptyFrameAllocatesNothing)
     }
     EXPECT_EQ(ourAllocations.load() - before, 0);
 }
+
+TEST_F(EngineTest, AFrameFullOfWindowMessagesAllocatesNothing)
+{
+    ASSERT_TRUE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    const HWND window = engine->GetWindowHandle()->myWindowHandle;
+    // Mouse moves arrive by the hundred in a busy frame; the queue must not allocate for them.
+    const auto frame = [&] {
+        for (u16 i = 0; i < 200; ++i)
+            Platform::PostMessage(window, WM_MOUSEMOVE, 0, MAKELPARAM(i, i));
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+    };
+    for (int i = 0; i < 5; ++i)
+        frame();
+    const long before = ourAllocations.load();
+    for (int i = 0; i < 20; ++i)
+        frame();
+    EXPECT_EQ(ourAllocations.load() - before, 0);
+}

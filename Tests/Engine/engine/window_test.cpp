@@ -108,3 +108,38 @@ TEST_F(WindowTest, TheCallbackSeesEveryMessageAndCanKeepTheProgramAlive)
         quit = quit || message.message == WM_QUIT;
     EXPECT_TRUE(quit);
 }
+
+TEST_F(WindowTest, MessagesComeOutInPostingOrderAndDieWithTheirWindow)
+{
+    const WNDPROC procedure = [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; };
+    const HWND first = Platform::CreateWindowEx(0, "WindowClass1", "first", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, procedure);
+    const HWND second = Platform::CreateWindowEx(0, "WindowClass1", "second", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, procedure);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    Platform::ResetMessageQueue();
+
+    constexpr WPARAM COUNT = 40;
+    for (WPARAM i = 0; i < COUNT; ++i)
+        Platform::PostMessage(i % 2 ? second : first, WM_MOUSEMOVE, i, 0);
+    MSG message;
+    for (WPARAM i = 0; i < 10; ++i)
+    {
+        ASSERT_TRUE(Platform::PeekMessage(message));
+        EXPECT_EQ(message.wParam, i);
+    }
+    // What is still waiting for a destroyed window goes with it; the others keep their order.
+    Platform::DestroyWindow(first);
+    for (WPARAM i = 11; i < COUNT; i += 2)
+    {
+        ASSERT_TRUE(Platform::PeekMessage(message));
+        EXPECT_EQ(message.hwnd, second);
+        EXPECT_EQ(message.wParam, i);
+    }
+    EXPECT_FALSE(Platform::PeekMessage(message));
+
+    // An emptied queue takes new messages as before.
+    Platform::PostMessage(second, WM_MOUSEMOVE, 7, 0);
+    ASSERT_TRUE(Platform::PeekMessage(message));
+    EXPECT_EQ(message.wParam, 7u);
+    EXPECT_FALSE(Platform::PeekMessage(message));
+}

@@ -2,6 +2,7 @@
 // A headless device with the graphics engine on the repository's cooked shaders, and helpers for
 // known images.
 #include "GLTestContext.h"
+#include "GraphicsTestContext.h"
 #include "TestSupport.h"
 #include "graphics/GL.h"
 #include "graphics/GraphicsEngine.h"
@@ -17,15 +18,11 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace QelTest
 {
-inline std::filesystem::path RepositoryCookedFolder()
-{
-    return TestDataFolder().parent_path().parent_path() / "Assets" / "Cooked";
-}
-
 class GraphicsEngineTest : public GLTest
 {
 protected:
@@ -58,7 +55,7 @@ protected:
         GLTest::TearDown();
     }
 
-    virtual std::filesystem::path CookedFolder() const { return RepositoryCookedFolder(); }
+    virtual std::filesystem::path CookedFolder() const { return RepositoryCookedAssetsFolder(); }
     virtual bool ExpectInit() const { return true; }
 
     // Black back buffer, base graphics state.
@@ -77,33 +74,13 @@ protected:
         Qel::u32 aWidth, Qel::u32 aHeight, const std::function<std::array<Qel::u8, 4>(int, int)>& aPixel,
         Qel::RenderTextureFormat aFormat = Qel::RenderTextureFormat::Srgb8)
     {
-        auto image = std::make_unique<Qel::RenderTexture>();
-        EXPECT_TRUE(image->Create(aWidth, aHeight, aFormat));
-        std::vector<Qel::u8> pixels(static_cast<size_t>(aWidth) * aHeight * 4);
-        for (Qel::u32 y = 0; y < aHeight; ++y)
-            for (Qel::u32 x = 0; x < aWidth; ++x)
-            {
-                const auto rgba = aPixel(static_cast<int>(x), static_cast<int>(y));
-                std::copy(rgba.begin(), rgba.end(), pixels.begin() + (static_cast<size_t>(y) * aWidth + x) * 4);
-            }
-        EXPECT_TRUE(image->UploadRGBA8(pixels));
-        return image;
+        return MakeImage(aWidth, aHeight, aPixel, aFormat);
     }
 
     static std::unique_ptr<Qel::RenderTexture> MakeImageF(Qel::u32 aWidth, Qel::u32 aHeight,
                                                           const std::function<std::array<float, 4>(int, int)>& aPixel)
     {
-        auto image = std::make_unique<Qel::RenderTexture>();
-        EXPECT_TRUE(image->Create(aWidth, aHeight, Qel::RenderTextureFormat::Float16));
-        std::vector<float> pixels(static_cast<size_t>(aWidth) * aHeight * 4);
-        for (Qel::u32 y = 0; y < aHeight; ++y)
-            for (Qel::u32 x = 0; x < aWidth; ++x)
-            {
-                const auto rgba = aPixel(static_cast<int>(x), static_cast<int>(y));
-                std::copy(rgba.begin(), rgba.end(), pixels.begin() + (static_cast<size_t>(y) * aWidth + x) * 4);
-            }
-        EXPECT_TRUE(image->UploadRGBA32F(pixels));
-        return image;
+        return MakeImage(aWidth, aHeight, aPixel, Qel::RenderTextureFormat::Float16);
     }
 
     // A different colour at every pixel of a 320 x 180 image, so a pixel tells where it came from.
@@ -116,6 +93,27 @@ protected:
     static std::pair<int, int> UniquePosition(const std::array<Qel::u8, 4>& aPixel)
     {
         return {aPixel[0] + 256 * ((aPixel[2] - 40 + 50) / 100), aPixel[1]};
+    }
+
+    template <typename Channel>
+    static std::unique_ptr<Qel::RenderTexture> MakeImage(Qel::u32 aWidth, Qel::u32 aHeight,
+                                                         const std::function<std::array<Channel, 4>(int, int)>& aPixel,
+                                                         Qel::RenderTextureFormat aFormat)
+    {
+        auto image = std::make_unique<Qel::RenderTexture>();
+        EXPECT_TRUE(image->Create(aWidth, aHeight, aFormat));
+        std::vector<Channel> pixels(static_cast<size_t>(aWidth) * aHeight * 4);
+        for (Qel::u32 y = 0; y < aHeight; ++y)
+            for (Qel::u32 x = 0; x < aWidth; ++x)
+            {
+                const auto rgba = aPixel(static_cast<int>(x), static_cast<int>(y));
+                std::copy(rgba.begin(), rgba.end(), pixels.begin() + (static_cast<size_t>(y) * aWidth + x) * 4);
+            }
+        if constexpr (std::is_same_v<Channel, float>)
+            EXPECT_TRUE(image->UploadRGBA32F(pixels));
+        else
+            EXPECT_TRUE(image->UploadRGBA8(pixels));
+        return image;
     }
 
     std::filesystem::path mySavedCooked;

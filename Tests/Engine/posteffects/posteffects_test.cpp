@@ -377,7 +377,7 @@ TEST(GraphicsEngineStart, OnlyMissingPostProcessingShadersStopIt)
     {
         SCOPED_TRACE(c.myRemoved);
         QelTest::TempFolder cooked;
-        std::filesystem::copy(QelTest::RepositoryCookedFolder(), cooked.Path(),
+        std::filesystem::copy(QelTest::RepositoryCookedAssetsFolder(), cooked.Path(),
                               std::filesystem::copy_options::recursive);
         if (*c.myRemoved)
         {

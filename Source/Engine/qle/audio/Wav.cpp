@@ -1,5 +1,7 @@
 #include "audio/Wav.h"
 
+#include "core/ByteReader.h"
+
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -15,16 +17,6 @@ constexpr u16 FORMAT_EXTENSIBLE = 0xFFFE;
 constexpr u32 MAX_RATE = 384000;
 // The GUID tail shared by the sub-formats of WAVE_FORMAT_EXTENSIBLE.
 constexpr u8 SUBFORMAT_TAIL[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-
-u16 ReadU16(const u8* aBytes)
-{
-    return static_cast<u16>(aBytes[0] | (aBytes[1] << 8));
-}
-
-u32 ReadU32(const u8* aBytes)
-{
-    return u32(aBytes[0]) | (u32(aBytes[1]) << 8) | (u32(aBytes[2]) << 16) | (u32(aBytes[3]) << 24);
-}
 
 bool Fail(std::string& aError, std::string aCause)
 {
@@ -60,9 +52,9 @@ i16 ConvertSample(const u8* aSample, u16 aFormat, u16 aBits)
     switch (aBits)
     {
     case 8: return static_cast<i16>((int(aSample[0]) - 128) * 256);
-    case 16: return static_cast<i16>(ReadU16(aSample));
-    case 24: return static_cast<i16>(ReadU16(aSample + 1));
-    default: return static_cast<i16>(ReadU16(aSample + 2));
+    case 16: return static_cast<i16>(ReadLittleU16(aSample));
+    case 24: return static_cast<i16>(ReadLittleU16(aSample + 1));
+    default: return static_cast<i16>(ReadLittleU16(aSample + 2));
     }
 }
 
@@ -86,7 +78,7 @@ bool ParseWav(const u8* aBytes, size_t aSize, WavSound& aSound, std::string& aEr
         return Fail(aError, "not a WAV file (no RIFF/WAVE header)");
 
     // A RIFF size beyond the file means the file was cut short: the chunks still tell what is there.
-    const u64 riffEnd = 8 + u64(ReadU32(aBytes + 4));
+    const u64 riffEnd = 8 + u64(ReadLittleU32(aBytes + 4));
     const u64 end = riffEnd < aSize ? riffEnd : aSize;
 
     const u8* format = nullptr;
@@ -97,7 +89,7 @@ bool ParseWav(const u8* aBytes, size_t aSize, WavSound& aSound, std::string& aEr
     while (position + 8 <= end && !(format && data))
     {
         const u8* header = aBytes + position;
-        const u32 size = ReadU32(header + 4);
+        const u32 size = ReadLittleU32(header + 4);
         const u64 body = position + 8;
         if (size > end - body)
         {
@@ -123,20 +115,20 @@ bool ParseWav(const u8* aBytes, size_t aSize, WavSound& aSound, std::string& aEr
     if (formatSize < 16)
         return Fail(aError, "the 'fmt ' chunk is too short (" + std::to_string(formatSize) + " bytes)");
 
-    u16 tag = ReadU16(format);
-    const u16 channels = ReadU16(format + 2);
-    const u32 rate = ReadU32(format + 4);
-    const u16 blockAlign = ReadU16(format + 12);
-    const u16 bits = ReadU16(format + 14);
+    u16 tag = ReadLittleU16(format);
+    const u16 channels = ReadLittleU16(format + 2);
+    const u32 rate = ReadLittleU32(format + 4);
+    const u16 blockAlign = ReadLittleU16(format + 12);
+    const u16 bits = ReadLittleU16(format + 14);
     if (tag == FORMAT_EXTENSIBLE)
     {
-        if (formatSize < 40 || ReadU16(format + 16) < 22)
+        if (formatSize < 40 || ReadLittleU16(format + 16) < 22)
             return Fail(aError, "the extensible 'fmt ' chunk is too short");
-        const u16 validBits = ReadU16(format + 18);
+        const u16 validBits = ReadLittleU16(format + 18);
         const u8* subFormat = format + 24;
         if (std::memcmp(subFormat + 2, SUBFORMAT_TAIL, sizeof(SUBFORMAT_TAIL)) != 0)
             return Fail(aError, "unsupported extensible sub-format");
-        tag = ReadU16(subFormat);
+        tag = ReadLittleU16(subFormat);
         if (validBits > bits)
             return Fail(aError, "more valid bits (" + std::to_string(validBits) + ") than stored bits");
     }

@@ -131,6 +131,11 @@ void FileWatcher::ThreadMain()
             std::printf("FileWatcher: %s\n", exception.what());
             std::fflush(stdout);
         }
+        catch (...)
+        {
+            std::printf("FileWatcher: an unknown error while checking the watched files\n");
+            std::fflush(stdout);
+        }
         std::unique_lock wake(myWakeLock);
         myWake.wait_until(wake, std::chrono::steady_clock::now() + POLL_INTERVAL,
                           [this] { return myStopRequested.load(); });

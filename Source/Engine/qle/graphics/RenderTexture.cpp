@@ -3,6 +3,7 @@
 #include "graphics/DX11.h"
 #include "graphics/DeviceContext.h"
 #include "graphics/GL.h"
+#include "texture/TextureUpload.h"
 
 namespace Qel
 {
@@ -21,6 +22,27 @@ GLenum InternalFormat(RenderTextureFormat aFormat)
     }
     return GL_RGBA8;
 }
+
+template <typename Channel>
+bool UploadWhole(GLuint aTexture, u32 aWidth, u32 aHeight, const std::vector<Channel>& aPixels, GLenum aType)
+{
+    if (aPixels.size() < static_cast<size_t>(aWidth) * aHeight * 4)
+        return false;
+    const impl::ScopedTextureBinding bound(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, aTexture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(aWidth), static_cast<GLsizei>(aHeight), GL_RGBA, aType,
+                    aPixels.data());
+    return true;
+}
+
+std::vector<float> ReadWholeRGBA32F(GLuint aTexture, u32 aWidth, u32 aHeight)
+{
+    std::vector<float> pixels(static_cast<size_t>(aWidth) * aHeight * 4);
+    const impl::ScopedTextureBinding bound(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, aTexture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    return pixels;
+}
 }
 
 RenderTexture::~RenderTexture() { Release(); }
@@ -33,22 +55,22 @@ bool RenderTexture::Create(u32 aWidth, u32 aHeight, RenderTextureFormat aFormat)
     if (aWidth == 0 || aHeight == 0 || aWidth > static_cast<u32>(maxSize) || aHeight > static_cast<u32>(maxSize))
         return false;
 
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
     GLuint texture = 0;
     glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(InternalFormat(aFormat)), static_cast<GLsizei>(aWidth),
-                 static_cast<GLsizei>(aHeight), 0, GL_RGBA, aFormat == RenderTextureFormat::Float16 ? GL_FLOAT : GL_UNSIGNED_BYTE,
-                 nullptr);
-    // One level: complete under any sampler, mip filters included.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    {
+        const impl::ScopedTextureBinding bound(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        const GLenum type = aFormat == RenderTextureFormat::Float16 ? GL_FLOAT : GL_UNSIGNED_BYTE;
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(InternalFormat(aFormat)), static_cast<GLsizei>(aWidth),
+                     static_cast<GLsizei>(aHeight), 0, GL_RGBA, type, nullptr);
+        // One level: complete under any sampler, mip filters included.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
 
     myView = std::make_shared<impl::GLTexture>(texture, GL_TEXTURE_2D, aWidth, aHeight, 1, 1, InternalFormat(aFormat));
     myWidth = aWidth;
@@ -98,56 +120,19 @@ void RenderTexture::CopyFrom(RenderTarget& aSource)
 
 bool RenderTexture::UploadRGBA8(const std::vector<u8>& aPixels)
 {
-    if (!IsValid() || aPixels.size() < static_cast<size_t>(myWidth) * myHeight * 4)
-        return false;
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glBindTexture(GL_TEXTURE_2D, GetTexture());
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(myWidth), static_cast<GLsizei>(myHeight), GL_RGBA,
-                    GL_UNSIGNED_BYTE, aPixels.data());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    return true;
+    return IsValid() && UploadWhole(GetTexture(), myWidth, myHeight, aPixels, GL_UNSIGNED_BYTE);
 }
 
 bool RenderTexture::UploadRGBA32F(const std::vector<float>& aPixels)
 {
-    if (!IsValid() || aPixels.size() < static_cast<size_t>(myWidth) * myHeight * 4)
-        return false;
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glBindTexture(GL_TEXTURE_2D, GetTexture());
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(myWidth), static_cast<GLsizei>(myHeight), GL_RGBA,
-                    GL_FLOAT, aPixels.data());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    return true;
+    return IsValid() && UploadWhole(GetTexture(), myWidth, myHeight, aPixels, GL_FLOAT);
 }
 
-std::vector<u8> RenderTexture::ReadRGBA8() const
-{
-    std::vector<u8> pixels;
-    if (!IsValid())
-        return pixels;
-    pixels.resize(static_cast<size_t>(myWidth) * myHeight * 4);
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glBindTexture(GL_TEXTURE_2D, GetTexture());
-    // The stored values: sRGB bytes stay encoded.
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    return pixels;
-}
+// The stored values: sRGB bytes stay encoded.
+std::vector<u8> RenderTexture::ReadRGBA8() const { return impl::ReadTextureRGBA8(myView); }
 
 std::vector<float> RenderTexture::ReadRGBA32F() const
 {
-    std::vector<float> pixels;
-    if (!IsValid())
-        return pixels;
-    pixels.resize(static_cast<size_t>(myWidth) * myHeight * 4);
-    GLint previous = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
-    glBindTexture(GL_TEXTURE_2D, GetTexture());
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
-    return pixels;
+    return IsValid() ? ReadWholeRGBA32F(GetTexture(), myWidth, myHeight) : std::vector<float>();
 }
 }

@@ -1,6 +1,7 @@
 #include "loaders/DDSParser.h"
 
 #include "core/Assert.h"
+#include "core/ByteReader.h"
 
 #include <cstring>
 
@@ -8,13 +9,6 @@ namespace Qel
 {
 namespace
 {
-u32 ReadU32(const u8* aData, size_t aOffset)
-{
-    // Files are little-endian; assemble by bytes so alignment and host order never matter.
-    return u32(aData[aOffset]) | (u32(aData[aOffset + 1]) << 8) | (u32(aData[aOffset + 2]) << 16) |
-           (u32(aData[aOffset + 3]) << 24);
-}
-
 // Byte offsets inside the file (the magic is at 0).
 constexpr size_t HEADER_SIZE = 4;
 constexpr size_t HEADER_FLAGS = 8;
@@ -197,29 +191,29 @@ HRESULT ParseDDSHeader(const u8* aData, size_t aSize, u32 aLoadFlags, DDSTexture
     // Files of 4 GiB or more are refused like the 32-bit readers do.
     if (aSize < DDS_MIN_FILE_BYTES || static_cast<u64>(aSize) >= (u64(1) << 32))
         return E_FAIL;
-    if (ReadU32(aData, 0) != DDS_MAGIC)
+    if (ReadLittleU32(aData) != DDS_MAGIC)
         return E_FAIL;
-    if (ReadU32(aData, HEADER_SIZE) != DDS_HEADER_BYTES)
+    if (ReadLittleU32(aData + HEADER_SIZE) != DDS_HEADER_BYTES)
         return E_FAIL;
 
     DDSPixelFormat pf;
-    pf.size = ReadU32(aData, HEADER_PIXELFORMAT);
-    pf.flags = ReadU32(aData, HEADER_PIXELFORMAT + 4);
-    pf.fourCC = ReadU32(aData, HEADER_PIXELFORMAT + 8);
-    pf.rgbBitCount = ReadU32(aData, HEADER_PIXELFORMAT + 12);
-    pf.rBitMask = ReadU32(aData, HEADER_PIXELFORMAT + 16);
-    pf.gBitMask = ReadU32(aData, HEADER_PIXELFORMAT + 20);
-    pf.bBitMask = ReadU32(aData, HEADER_PIXELFORMAT + 24);
-    pf.aBitMask = ReadU32(aData, HEADER_PIXELFORMAT + 28);
+    pf.size = ReadLittleU32(aData + HEADER_PIXELFORMAT);
+    pf.flags = ReadLittleU32(aData + HEADER_PIXELFORMAT + 4);
+    pf.fourCC = ReadLittleU32(aData + HEADER_PIXELFORMAT + 8);
+    pf.rgbBitCount = ReadLittleU32(aData + HEADER_PIXELFORMAT + 12);
+    pf.rBitMask = ReadLittleU32(aData + HEADER_PIXELFORMAT + 16);
+    pf.gBitMask = ReadLittleU32(aData + HEADER_PIXELFORMAT + 20);
+    pf.bBitMask = ReadLittleU32(aData + HEADER_PIXELFORMAT + 24);
+    pf.aBitMask = ReadLittleU32(aData + HEADER_PIXELFORMAT + 28);
     if (pf.size != DDS_PIXELFORMAT_BYTES)
         return E_FAIL;
 
-    const u32 flags = ReadU32(aData, HEADER_FLAGS);
-    const u32 headerWidth = ReadU32(aData, HEADER_WIDTH);
-    const u32 headerHeight = ReadU32(aData, HEADER_HEIGHT);
-    const u32 headerDepth = ReadU32(aData, HEADER_DEPTH);
-    const u32 headerMips = ReadU32(aData, HEADER_MIPCOUNT);
-    const u32 caps2 = ReadU32(aData, HEADER_CAPS2);
+    const u32 flags = ReadLittleU32(aData + HEADER_FLAGS);
+    const u32 headerWidth = ReadLittleU32(aData + HEADER_WIDTH);
+    const u32 headerHeight = ReadLittleU32(aData + HEADER_HEIGHT);
+    const u32 headerDepth = ReadLittleU32(aData + HEADER_DEPTH);
+    const u32 headerMips = ReadLittleU32(aData + HEADER_MIPCOUNT);
+    const u32 caps2 = ReadLittleU32(aData + HEADER_CAPS2);
 
     const bool dx10 = (pf.flags & DDS_FOURCC) && pf.fourCC == MakeFourCC('D', 'X', '1', '0');
     if (dx10 && aSize < DDS_MIN_DX10_FILE_BYTES)
@@ -237,11 +231,11 @@ HRESULT ParseDDSHeader(const u8* aData, size_t aSize, u32 aLoadFlags, DDSTexture
 
     if (dx10)
     {
-        const u32 format = ReadU32(aData, DX10_FORMAT);
-        const u32 dimension = ReadU32(aData, DX10_DIMENSION);
-        const u32 misc = ReadU32(aData, DX10_MISC);
-        arraySize = ReadU32(aData, DX10_ARRAYSIZE);
-        const u32 misc2 = ReadU32(aData, DX10_MISC2);
+        const u32 format = ReadLittleU32(aData + DX10_FORMAT);
+        const u32 dimension = ReadLittleU32(aData + DX10_DIMENSION);
+        const u32 misc = ReadLittleU32(aData + DX10_MISC);
+        arraySize = ReadLittleU32(aData + DX10_ARRAYSIZE);
+        const u32 misc2 = ReadLittleU32(aData + DX10_MISC2);
         if (arraySize == 0)
             return HResultFromWin32(ERROR_INVALID_DATA);
 

@@ -1,6 +1,7 @@
 #include "loaders/ImageDecode.h"
 
 #include "core/Assert.h"
+#include "core/ByteReader.h"
 #include "loaders/LoadFlags.h"
 
 #include <stb_image.h>
@@ -15,13 +16,6 @@ namespace Qel
 {
 namespace
 {
-u32 ReadBE32(const u8* aData)
-{
-    return (u32(aData[0]) << 24) | (u32(aData[1]) << 16) | (u32(aData[2]) << 8) | u32(aData[3]);
-}
-
-u16 ReadBE16(const u8* aData) { return static_cast<u16>((aData[0] << 8) | aData[1]); }
-
 bool IsPngSrgb(const u8* aData, size_t aSize)
 {
     bool hasSrgb = false;
@@ -30,7 +24,7 @@ bool IsPngSrgb(const u8* aData, size_t aSize)
     u64 offset = 8;
     while (offset + 8 <= aSize)
     {
-        const u64 length = ReadBE32(aData + offset);
+        const u64 length = ReadBigU32(aData + offset);
         const u8* type = aData + offset + 4;
         if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
             break;
@@ -42,7 +36,7 @@ bool IsPngSrgb(const u8* aData, size_t aSize)
         else if (std::memcmp(type, "gAMA", 4) == 0 && length >= 4 && !hasGamma)
         {
             hasGamma = true;
-            gamma = ReadBE32(body);
+            gamma = ReadBigU32(body);
         }
         offset += 12 + length; // length, type, data, CRC
     }
@@ -98,12 +92,12 @@ public:
     u16 U16(u64 aAt) const
     {
         const u8* p = myData + aAt;
-        return myLittle ? static_cast<u16>(p[0] | (p[1] << 8)) : ReadBE16(p);
+        return myLittle ? ReadLittleU16(p) : ReadBigU16(p);
     }
     u32 U32(u64 aAt) const
     {
         const u8* p = myData + aAt;
-        return myLittle ? (u32(p[0]) | (u32(p[1]) << 8) | (u32(p[2]) << 16) | (u32(p[3]) << 24)) : ReadBE32(p);
+        return myLittle ? ReadLittleU32(p) : ReadBigU32(p);
     }
 
 private:
@@ -154,7 +148,7 @@ bool IsJpegSrgb(const u8* aData, size_t aSize)
             continue;
         if (offset + 2 > aSize)
             return false;
-        const size_t length = ReadBE16(aData + offset);
+        const size_t length = ReadBigU16(aData + offset);
         if (length < 2 || length > aSize - offset)
             return false;
         const u8* body = aData + offset + 2;

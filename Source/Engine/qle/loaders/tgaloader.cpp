@@ -1,5 +1,6 @@
 #include "loaders/tgaloader.h"
 
+#include "core/ByteReader.h"
 #include "loaders/FileData.h"
 
 #include <algorithm>
@@ -17,8 +18,6 @@ constexpr u8 DESCRIPTOR_TOP_TO_BOTTOM = 0x20;
 // Files are read whole; nothing valid comes near this (16384^2 x 4 bytes plus headers).
 constexpr u64 MAX_FILE_BYTES = (u64(TARGA_MAX_SIZE) * TARGA_MAX_SIZE * 4) + (u64(1) << 20);
 
-u16 ReadU16(const u8* aData) { return static_cast<u16>(aData[0] | (aData[1] << 8)); }
-
 std::unique_ptr<TargaImage> Fail(std::string* aError, const char* aReason)
 {
     if (aError)
@@ -35,10 +34,10 @@ std::unique_ptr<TargaImage> ParseTargaImage(const u8* aData, size_t aSize, std::
     const u8 idLength = aData[0];
     const u8 colorMapType = aData[1];
     const u8 imageType = aData[2];
-    const u16 colorMapLength = ReadU16(aData + 5);
+    const u16 colorMapLength = ReadLittleU16(aData + 5);
     const u8 colorMapEntryBits = aData[7];
-    const u16 width = ReadU16(aData + 12);
-    const u16 height = ReadU16(aData + 14);
+    const u16 width = ReadLittleU16(aData + 12);
+    const u16 height = ReadLittleU16(aData + 14);
     const u8 bitsPerPixel = aData[16];
     const u8 descriptor = aData[17];
 

@@ -4,10 +4,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
-#include <deque>
+#include <cstdlib>
 #include <system_error>
 #include <vector>
 
@@ -27,7 +27,43 @@ namespace Qel::Platform
 namespace
 {
 bool ourInitialised = false;
-std::deque<MSG> ourQueue;
+// Messages in arrival order: a vector and a read position rather than a deque, so that once it has
+// held a frame's worth of messages the queue no longer allocates (a deque frees and allocates a
+// block every few messages).
+class MessageQueue
+{
+public:
+    void Push(const MSG& aMessage) { myMessages.push_back(aMessage); }
+    bool Pop(MSG& aMessage)
+    {
+        if (myRead == myMessages.size())
+            return false;
+        aMessage = myMessages[myRead++];
+        if (myRead == myMessages.size())
+            Clear();
+        return true;
+    }
+    void RemoveWindow(HWND aWindow)
+    {
+        const auto first = myMessages.begin() + static_cast<std::ptrdiff_t>(myRead);
+        myMessages.erase(std::remove_if(first, myMessages.end(),
+                                        [aWindow](const MSG& aMessage) { return aMessage.hwnd == aWindow; }),
+                         myMessages.end());
+        if (myRead == myMessages.size())
+            Clear();
+    }
+    void Clear()
+    {
+        myMessages.clear();
+        myRead = 0;
+    }
+
+private:
+    std::vector<MSG> myMessages;
+    size_t myRead = 0;
+};
+
+MessageQueue ourQueue;
 bool ourQuitPosted = false;
 int ourQuitCode = 0;
 std::vector<HWND> ourWindows;
@@ -203,7 +239,7 @@ void DestroyWindow(HWND aWindow)
         return;
     SendMessage(aWindow, WM_DESTROY, 0, 0);
     std::erase(ourWindows, aWindow);
-    std::erase_if(ourQueue, [aWindow](const MSG& aMessage) { return aMessage.hwnd == aWindow; });
+    ourQueue.RemoveWindow(aWindow);
     SDL_HideWindow(aWindow->mySdlWindow);
     ourDestroyedWindows.push_back(aWindow->mySdlWindow);
     delete aWindow;
@@ -350,12 +386,8 @@ bool PeekMessage(MSG& aMessage)
         while (SDL_PollEvent(&event))
             TranslateEvent(event);
     }
-    if (!ourQueue.empty())
-    {
-        aMessage = ourQueue.front();
-        ourQueue.pop_front();
+    if (ourQueue.Pop(aMessage))
         return true;
-    }
     if (ourQuitPosted)
     {
         ourQuitPosted = false;
@@ -376,7 +408,7 @@ LRESULT DispatchMessage(const MSG& aMessage)
 
 void PostMessage(HWND aWindow, UINT aMessage, WPARAM aWParam, LPARAM aLParam)
 {
-    ourQueue.push_back(MSG{aWindow, aMessage, aWParam, aLParam});
+    ourQueue.Push(MSG{aWindow, aMessage, aWParam, aLParam});
 }
 
 void PostQuitMessage(int aExitCode)
@@ -399,7 +431,7 @@ LRESULT DefWindowProc(HWND aWindow, UINT aMessage, WPARAM, LPARAM)
 
 void ResetMessageQueue()
 {
-    ourQueue.clear();
+    ourQueue.Clear();
     ourQuitPosted = false;
     ourQuitCode = 0;
 }

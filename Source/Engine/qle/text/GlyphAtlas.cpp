@@ -230,7 +230,8 @@ bool GlyphAtlasPacker::Place(const GlyphBitmap& aGlyph, const GlyphBitmap* aOutl
     return true;
 }
 
-void GlyphAtlasPacker::WriteGlyph(const GlyphBitmap& aBitmap, i64 aX, i64 aY)
+template <typename Blend>
+void GlyphAtlasPacker::WriteClipped(const GlyphBitmap& aBitmap, i64 aX, i64 aY, Blend&& aBlend)
 {
     for (u32 row = 0; row < aBitmap.myRows; ++row)
     {
@@ -242,31 +243,23 @@ void GlyphAtlasPacker::WriteGlyph(const GlyphBitmap& aBitmap, i64 aX, i64 aY)
             const i64 x = aX + column;
             if (x < 0 || x >= mySize)
                 continue;
-            u32& pixel = myPixels[static_cast<size_t>(y) * mySize + static_cast<size_t>(x)];
-            const u32 g = aBitmap.At(column, row);
-            // White over whatever outline is already there.
-            const u32 alpha = g | (pixel >> 24);
-            pixel = g | (g << 8) | (g << 16) | (alpha << 24);
+            aBlend(myPixels[static_cast<size_t>(y) * mySize + static_cast<size_t>(x)], aBitmap.At(column, row));
         }
     }
 }
 
+void GlyphAtlasPacker::WriteGlyph(const GlyphBitmap& aBitmap, i64 aX, i64 aY)
+{
+    WriteClipped(aBitmap, aX, aY, [](u32& aPixel, u32 aCoverage) {
+        // White over whatever outline is already there.
+        const u32 alpha = aCoverage | (aPixel >> 24);
+        aPixel = aCoverage | (aCoverage << 8) | (aCoverage << 16) | (alpha << 24);
+    });
+}
+
 void GlyphAtlasPacker::WriteOutline(const GlyphBitmap& aBitmap, i64 aX, i64 aY)
 {
-    for (u32 row = 0; row < aBitmap.myRows; ++row)
-    {
-        const i64 y = aY + row;
-        if (y < 0 || y >= mySize)
-            continue;
-        for (u32 column = 0; column < aBitmap.myWidth; ++column)
-        {
-            const i64 x = aX + column;
-            if (x < 0 || x >= mySize)
-                continue;
-            myPixels[static_cast<size_t>(y) * mySize + static_cast<size_t>(x)] = static_cast<u32>(aBitmap.At(column, row))
-                                                                                 << 24;
-        }
-    }
+    WriteClipped(aBitmap, aX, aY, [](u32& aPixel, u32 aCoverage) { aPixel = aCoverage << 24; });
 }
 
 bool BuildFontAtlas(FT_Library aLibrary, const std::string& aFilePath, u32 aSize, u8 aOutlineWidth,

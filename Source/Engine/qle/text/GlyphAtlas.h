@@ -53,6 +53,9 @@ public:
 private:
     void WriteGlyph(const GlyphBitmap& aBitmap, i64 aX, i64 aY);
     void WriteOutline(const GlyphBitmap& aBitmap, i64 aX, i64 aY);
+    // Calls aBlend(pixel, coverage) for every pixel of the bitmap at (aX, aY) that lies in the atlas.
+    template <typename Blend>
+    void WriteClipped(const GlyphBitmap& aBitmap, i64 aX, i64 aY, Blend&& aBlend);
 
     std::vector<u32>& myPixels;
     u32 mySize;

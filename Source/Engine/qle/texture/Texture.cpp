@@ -21,7 +21,8 @@ std::unique_ptr<Texture> Texture::CreateFromRGBA(u32 aWidth, u32 aHeight, const 
 {
     if (!aPixels || aWidth == 0 || aHeight == 0)
         return nullptr;
-    if (aRowPitch != 0 && (aRowPitch < aWidth * 4 || aRowPitch % 4 != 0))
+    // In 64 bits: a width of 2^30 or more must not wrap the row size into range.
+    if (aRowPitch != 0 && (aRowPitch < u64(aWidth) * 4 || aRowPitch % 4 != 0))
         return nullptr;
     impl::TextureUploadImage image;
     image.data = aPixels;
@@ -55,7 +56,7 @@ bool Texture::UpdateRGBA(const u8* aPixels, u32 aRowPitch)
         return false;
     if (myView->GetInternalFormat() != GL_RGBA8 && myView->GetInternalFormat() != GL_SRGB8_ALPHA8)
         return false;
-    if (aRowPitch != 0 && (aRowPitch < myView->GetWidth() * 4 || aRowPitch % 4 != 0))
+    if (aRowPitch != 0 && (aRowPitch < u64(myView->GetWidth()) * 4 || aRowPitch % 4 != 0))
         return false;
     return impl::UpdateGLTexture2D(*myView, aPixels, aRowPitch, GL_RGBA, GL_UNSIGNED_BYTE);
 }

@@ -70,40 +70,6 @@ GLenum BindingOf(GLenum aTarget)
     }
 }
 
-// Leaves the caller's binding of a target and its unpack state as they were.
-class ScopedTextureBinding
-{
-public:
-    explicit ScopedTextureBinding(GLenum aTarget) : myTarget(aTarget)
-    {
-        GLint previous = 0;
-        glGetIntegerv(BindingOf(aTarget), &previous);
-        myPrevious = static_cast<GLuint>(previous);
-        GLint unpackBuffer = 0;
-        glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
-        myUnpackBuffer = static_cast<GLuint>(unpackBuffer);
-        if (myUnpackBuffer)
-            glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    }
-    ~ScopedTextureBinding()
-    {
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        glBindTexture(myTarget, myPrevious);
-        if (myUnpackBuffer)
-            glBindBuffer(GL_PIXEL_UNPACK_BUFFER, myUnpackBuffer);
-        DX11::InvalidateCachedState();
-    }
-    ScopedTextureBinding(const ScopedTextureBinding&) = delete;
-    ScopedTextureBinding& operator=(const ScopedTextureBinding&) = delete;
-
-private:
-    GLenum myTarget;
-    GLuint myPrevious = 0;
-    GLuint myUnpackBuffer = 0;
-};
-
 void DrainErrors()
 {
     // Bounded: a lost context can report errors forever.
@@ -648,5 +614,28 @@ std::array<float, 4> SampleTexture(const ShaderResourceView& aView, float aX, fl
     if (Failed(TakeError()))
         result = {nan, nan, nan, nan};
     return result;
+}
+
+ScopedTextureBinding::ScopedTextureBinding(u32 aTarget) : myTarget(aTarget)
+{
+    GLint previous = 0;
+    glGetIntegerv(BindingOf(aTarget), &previous);
+    myPrevious = static_cast<GLuint>(previous);
+    GLint unpackBuffer = 0;
+    glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
+    myUnpackBuffer = static_cast<GLuint>(unpackBuffer);
+    if (myUnpackBuffer)
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+ScopedTextureBinding::~ScopedTextureBinding()
+{
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(myTarget, myPrevious);
+    if (myUnpackBuffer)
+        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, myUnpackBuffer);
+    DX11::InvalidateCachedState();
 }
 }

@@ -51,6 +51,22 @@ struct TextureUploadDesc
     bool generateMips = false;
 };
 
+// Keeps the caller's binding of a texture target and its unpack state as they were, for a scope
+// that binds its own texture there (rows tightly packed, no unpack buffer, inside the scope).
+class ScopedTextureBinding
+{
+public:
+    explicit ScopedTextureBinding(u32 aTarget);
+    ~ScopedTextureBinding();
+    ScopedTextureBinding(const ScopedTextureBinding&) = delete;
+    ScopedTextureBinding& operator=(const ScopedTextureBinding&) = delete;
+
+private:
+    u32 myTarget;
+    u32 myPrevious = 0;
+    u32 myUnpackBuffer = 0;
+};
+
 // Render thread only. S_OK with the new view; on failure nothing is left behind.
 HRESULT CreateGLTexture(const TextureUploadDesc& aDesc, ShaderResourceView& aView);
 // Replaces level 0 of a 2D texture with rows of aFormat / aType.
