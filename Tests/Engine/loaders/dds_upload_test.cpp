@@ -294,6 +294,20 @@ TEST_F(DDSUploadTest, RgbaTexturesCanBeRewritten)
 
     EXPECT_FALSE(texture->UpdateRGBA(nullptr));
     EXPECT_FALSE(texture->UpdateRGBA(padded.data(), 8));
+
+    // A region rewrites only its own pixels: the top-left 2 x 1 turns green, the rest stays blue.
+    const Bytes green = QelTest::RepeatPixel(2, {0, 255, 0, 255});
+    ASSERT_TRUE(texture->UpdateRGBA(green.data(), 0, 2, 1));
+    const std::vector<u8> after = impl::ReadTextureRGBA8(texture->GetShaderResourceView());
+    ASSERT_EQ(after.size(), 6u * 4u);
+    for (size_t i = 0; i < 6; ++i)
+    {
+        const bool inRegion = i < 2;
+        EXPECT_EQ(after[i * 4 + 1], inRegion ? 255 : 0) << i;
+        EXPECT_EQ(after[i * 4 + 2], inRegion ? 0 : 255) << i;
+    }
+    EXPECT_FALSE(texture->UpdateRGBA(green.data(), 0, 4, 1));   // wider than the texture
+    EXPECT_FALSE(texture->UpdateRGBA(green.data(), 0, 0, 1));
     EXPECT_EQ(Texture::CreateFromRGBA(0, 2, red.data()), nullptr);
     EXPECT_EQ(Texture::CreateFromRGBA(3, 2, nullptr), nullptr);
     EXPECT_EQ(Texture::CreateFromRGBA(1u << 20, 1, red.data()), nullptr);

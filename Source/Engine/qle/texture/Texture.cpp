@@ -52,12 +52,19 @@ std::unique_ptr<Texture> Texture::CreateFromRGBA(u32 aWidth, u32 aHeight, const 
 
 bool Texture::UpdateRGBA(const u8* aPixels, u32 aRowPitch)
 {
+    return myView ? UpdateRGBA(aPixels, aRowPitch, myView->GetWidth(), myView->GetHeight()) : false;
+}
+
+bool Texture::UpdateRGBA(const u8* aPixels, u32 aRowPitch, u32 aWidth, u32 aHeight)
+{
     if (!myView || !aPixels)
         return false;
     if (myView->GetInternalFormat() != GL_RGBA8 && myView->GetInternalFormat() != GL_SRGB8_ALPHA8)
         return false;
-    if (aRowPitch != 0 && (aRowPitch < u64(myView->GetWidth()) * 4 || aRowPitch % 4 != 0))
+    if (aWidth == 0 || aHeight == 0 || aWidth > myView->GetWidth() || aHeight > myView->GetHeight())
         return false;
-    return impl::UpdateGLTexture2D(*myView, aPixels, aRowPitch, GL_RGBA, GL_UNSIGNED_BYTE);
+    if (aRowPitch != 0 && (aRowPitch < u64(aWidth) * 4 || aRowPitch % 4 != 0))
+        return false;
+    return impl::UpdateGLTexture2D(*myView, aPixels, aRowPitch, GL_RGBA, GL_UNSIGNED_BYTE, aWidth, aHeight);
 }
 }

@@ -87,6 +87,9 @@ public:
     // Replaces all pixels of a texture made by CreateFromRGBA (same size and layout). False when
     // there is no view or aPixels is null.
     bool UpdateRGBA(const u8* aPixels, u32 aRowPitch = 0);
+    // Replaces only the top-left aWidth x aHeight pixels (a video frame inside a larger texture).
+    // False when the region does not fit.
+    bool UpdateRGBA(const u8* aPixels, u32 aRowPitch, u32 aWidth, u32 aHeight);
 
 private:
     friend class TextureManager;

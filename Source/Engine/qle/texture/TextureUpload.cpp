@@ -384,17 +384,20 @@ HRESULT CreateGLTexture(const TextureUploadDesc& aDesc, ShaderResourceView& aVie
     return S_OK;
 }
 
-bool UpdateGLTexture2D(const GLTexture& aTexture, const u8* aPixels, u32 aRowPitch, u32 aFormat, u32 aType)
+bool UpdateGLTexture2D(const GLTexture& aTexture, const u8* aPixels, u32 aRowPitch, u32 aFormat, u32 aType, u32 aWidth,
+                       u32 aHeight)
 {
     if (!aPixels || aTexture.GetName() == 0 || aTexture.GetTarget() != GL_TEXTURE_2D || !DX11::IsContextAlive())
+        return false;
+    if (aWidth > aTexture.GetWidth() || aHeight > aTexture.GetHeight())
         return false;
     ScopedTextureBinding binding(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, aTexture.GetName());
     const u32 bytesPerPixel = (aType == GL_UNSIGNED_BYTE && (aFormat == GL_RGBA || aFormat == GL_BGRA)) ? 4 : 0;
-    if (bytesPerPixel != 0 && aRowPitch != 0 && aRowPitch != aTexture.GetWidth() * bytesPerPixel)
+    const bool customPitch = bytesPerPixel != 0 && aRowPitch != 0 && aRowPitch != aWidth * bytesPerPixel;
+    if (customPitch)
         glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(aRowPitch / bytesPerPixel));
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Size(aTexture.GetWidth()), Size(aTexture.GetHeight()), aFormat, aType,
-                    aPixels);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Size(aWidth), Size(aHeight), aFormat, aType, aPixels);
     return true;
 }
 

@@ -70,7 +70,9 @@ private:
 // Render thread only. S_OK with the new view; on failure nothing is left behind.
 HRESULT CreateGLTexture(const TextureUploadDesc& aDesc, ShaderResourceView& aView);
 // Replaces level 0 of a 2D texture with rows of aFormat / aType.
-bool UpdateGLTexture2D(const GLTexture& aTexture, const u8* aPixels, u32 aRowPitch, u32 aFormat, u32 aType);
+// Rewrites the top-left aWidth x aHeight pixels of level 0.
+bool UpdateGLTexture2D(const GLTexture& aTexture, const u8* aPixels, u32 aRowPitch, u32 aFormat, u32 aType, u32 aWidth,
+                       u32 aHeight);
 bool HasGLExtension(const char* aName);
 // Largest 2D size the context takes.
 u32 GetMaxTextureSize();

@@ -116,7 +116,8 @@ void Video::FrameStep()
         UploadFrame();
 }
 
-// The one place the picture goes to the GPU: a dynamic sRGB texture, rewritten whole each frame.
+// The one place the picture goes to the GPU: a dynamic sRGB texture. Only the picture's own
+// rectangle changes after the first upload; the rest stays cleared.
 void Video::UploadFrame()
 {
     if (myPixels.empty())
@@ -125,7 +126,7 @@ void Video::UploadFrame()
     if (!myTexture)
         myTexture = Texture::CreateFromRGBA(myTextureWidth, myTextureHeight, pixels);
     else
-        myTexture->UpdateRGBA(pixels);
+        myTexture->UpdateRGBA(pixels, myTextureWidth * 4, myVideoWidth, myVideoHeight);
 }
 
 void Video::Destroy()
