@@ -8,7 +8,7 @@ title=$(sed -n 's/.*"title": *"\([^"]*\)".*/\1/p' "$(dirname "$game")/settings/G
 work=$(mktemp -d)
 trap 'kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
 
-display=":$((90 + RANDOM % 400))"
+display=":$((500 + RANDOM % 400))"   # clear of xvfb-run -a, which counts up from 99
 Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
