@@ -50,7 +50,6 @@ public:
     TextService* GetTextService() const { return myTextService; }
     FileWatcher* GetFileWatcher() const { return myFileWatcher; }
     DX11* GetDX11() const { return myDX11; }
-    CallbackList* GetCallbackList() const { return myCallbackList; }
     const float* GetClearColor() const { return myParameters.myClearColor; }
     bool IsVsyncEnabled() const { return myParameters.myEnableVsync != 0; }
     u32 GetDebugFeatures() const { return myParameters.myDebugFeatures; }

@@ -56,12 +56,12 @@ bool DX11::InitCommon()
     if (!myContext)
         return false;
     ourContextAlive = true;
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    myRendererName = renderer ? renderer : "";
+    const char* rendererText = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const std::string renderer = rendererText ? rendererText : "";
 
     // One GL context is one adapter; the choice rule still runs on it.
     std::vector<AdapterDescription> adapters;
-    adapters.push_back({std::wstring(myRendererName.begin(), myRendererName.end()), 0});
+    adapters.push_back({std::wstring(renderer.begin(), renderer.end()), 0});
     if (!ChooseAdapter(adapters))
         return false;
 

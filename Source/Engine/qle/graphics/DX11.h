@@ -47,7 +47,6 @@ public:
 
     // Back buffer read back as RGBA8, rows bottom-up as GL gives them.
     std::vector<u8> ReadBackBufferRGBA8() const;
-    const std::string& GetRendererName() const { return myRendererName; }
 
     // Published values.
     static bool IsCreated();
@@ -92,7 +91,6 @@ private:
     u32 myBackBufferHeight = 0;
     u32 myHeadlessWidth = 0;
     u32 myHeadlessHeight = 0;
-    std::string myRendererName;
     bool myOwnsCreation = false;
 };
 }

@@ -263,12 +263,6 @@ void SetWindowUserData(HWND aWindow, void* aData)
 
 void* GetWindowUserData(HWND aWindow) { return IsWindow(aWindow) ? aWindow->myUserData : nullptr; }
 
-void SetWindowTitle(HWND aWindow, const std::string& aTitle)
-{
-    if (IsWindow(aWindow))
-        SDL_SetWindowTitle(aWindow->mySdlWindow, aTitle.c_str());
-}
-
 RECT GetWindowRect(HWND aWindow)
 {
     RECT rect;

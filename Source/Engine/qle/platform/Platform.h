@@ -33,7 +33,6 @@ void DestroyWindow(HWND aWindow);
 bool IsWindow(HWND aWindow);
 void SetWindowUserData(HWND aWindow, void* aData);
 void* GetWindowUserData(HWND aWindow);
-void SetWindowTitle(HWND aWindow, const std::string& aTitle);
 RECT GetWindowRect(HWND aWindow);   // outer rectangle, frame included
 RECT GetClientRect(HWND aWindow);   // (0, 0, client width, client height)
 RECT GetNearestMonitorRect(HWND aWindow);

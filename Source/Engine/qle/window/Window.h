@@ -21,9 +21,6 @@ public:
     void SetFullscreen(bool aFullscreen);
     void SetResolution(u32 aWidth, u32 aHeight);
 
-    u32 GetRequestedWidth() const { return myRequestedWidth; }
-    u32 GetRequestedHeight() const { return myRequestedHeight; }
-
     static constexpr u32 CREATION_STYLE_POPUP = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     static constexpr u32 FULLSCREEN_STYLE = CREATION_STYLE_POPUP | WS_MAXIMIZE;
     static constexpr u32 WINDOWED_STYLE = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
