@@ -5,7 +5,7 @@
 #include <fstream>
 #include <map>
 
-namespace QelFbx
+namespace FbxGen
 {
 namespace
 {

@@ -6,9 +6,10 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
-namespace QelFbx
+namespace FbxGen
 {
 using Vec2 = std::array<double, 2>;
 using Vec3 = std::array<double, 3>;
@@ -16,6 +17,13 @@ using Vec4 = std::array<double, 4>;
 
 struct Node
 {
+    Node() = default;
+    Node(std::string aName, std::string aParent = "", std::string aKind = "Null", Vec3 aTranslation = {0, 0, 0},
+         Vec3 aRotation = {0, 0, 0}, Vec3 aScaling = {1, 1, 1}, std::vector<double> someLodThresholds = {})
+        : myName(std::move(aName)), myParent(std::move(aParent)), myKind(std::move(aKind)), myTranslation(aTranslation),
+          myRotation(aRotation), myScaling(aScaling), myLodThresholds(std::move(someLodThresholds))
+    {
+    }
     std::string myName;
     std::string myParent;          // empty: below the scene root
     std::string myKind = "Null";   // "LimbNode", "Null", "Mesh", "LodGroup"
@@ -53,6 +61,8 @@ struct Mesh
 
 struct Material
 {
+    Material() = default;
+    Material(std::string aName, Vec3 aDiffuse = {0.8, 0.8, 0.8}) : myName(std::move(aName)), myDiffuse(aDiffuse) {}
     std::string myName;
     Vec3 myDiffuse{0.8, 0.8, 0.8};
 };
