@@ -538,13 +538,17 @@ std::string ShortName(const std::string& aName)
 std::string DescribeException(const std::exception& aException)
 {
     std::string text = aException.what();
+    // A nested exception thrown while nothing was being handled holds nothing to rethrow.
+    const auto* nested = dynamic_cast<const std::nested_exception*>(&aException);
+    if (!nested || !nested->nested_ptr())
+        return text;
     try
     {
-        std::rethrow_if_nested(aException);
+        nested->rethrow_nested();
     }
-    catch (const std::exception& nested)
+    catch (const std::exception& inner)
     {
-        text += ": " + DescribeException(nested);
+        text += ": " + DescribeException(inner);
     }
     catch (...)
     {
