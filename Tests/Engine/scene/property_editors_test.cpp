@@ -340,3 +340,46 @@ TEST(PropertyEditors, SpritePivotDragEditsOnlyItsOwnCopy)
     EXPECT_EQ(sibling.Get<SpriteValue>()->myPivot, Vector2<float>(0.5f, 0.5f));
     EXPECT_EQ(sibling.Get<SpriteValue>().GetElement(), impl::StaticObjectPool<SceneSprite>::Get().GetDefaultElement());
 }
+
+// A dragged asset dropped on the path text sets the path; the payload's text is taken by its
+// size, so one without a terminating NUL is read correctly and not past its end.
+TEST(PropertyEditors, DroppedPathIsTakenBySize)
+{
+    Frames frames;
+    PropertyValue value = PropertyValue::MakeDefault(GetPropertyType<ObjectReferenceValue>());
+    static const char path[] = {'o', 'b', 'j', '/', 'Q', '.', 'q', 'l', 'o'}; // no NUL
+    ImVec2 source{};
+    auto draw = [&] {
+        ImGuiPropertyRowLabel(false);
+        ImGui::Button("source");
+        source = ImVec2((ImGui::GetItemRectMin().x + ImGui::GetItemRectMax().x) * 0.5f,
+                        (ImGui::GetItemRectMin().y + ImGui::GetItemRectMax().y) * 0.5f);
+        if (ImGui::BeginDragDropSource())
+        {
+            ImGui::SetDragDropPayload(".qlo", path, sizeof(path));
+            ImGui::EndDragDropSource();
+        }
+        return value.ImGuiEdit("Drop", nullptr);
+    };
+    frames.Frame(draw);
+    const ImVec2 clear = frames.LastItem();
+    const float row = ImGui::GetFrameHeight() + 2.0f * ImGui::GetStyle().CellPadding.y;
+    const ImVec2 target(frames.LastItemLeft() + 5.0f, clear.y - row);
+
+    ImGuiIO& io = ImGui::GetIO();
+    io.MousePos = source;
+    io.MouseDown[0] = true;
+    frames.Frame(draw);
+    bool changed = false;
+    for (int i = 1; i <= 10; ++i)
+    {
+        io.MousePos = ImVec2(source.x + (target.x - source.x) * static_cast<float>(i) / 10.0f,
+                             source.y + (target.y - source.y) * static_cast<float>(i) / 10.0f);
+        changed |= frames.Frame(draw);
+    }
+    io.MouseDown[0] = false;
+    changed |= frames.Frame(draw);
+    changed |= frames.Frame(draw);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(value.Get<ObjectReferenceValue>()->myPath, Id("obj/Q.qlo"));
+}
