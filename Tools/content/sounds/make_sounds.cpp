@@ -997,14 +997,14 @@ void Burst(Canvas& c, double aStart, double aLength, double aFrom, double aTo, N
 
 Buffer Explosion(uint64_t aSeed, double aBody)
 {
-    return MakeEffect(1.4, [&](Canvas& c) {
-        Burst(c, 0.0, 1.35, 4000.0, 150.0, NoiseSpec::LowPass, 1.4, 0.35, aSeed);
+    return MakeEffect(1.6, [&](Canvas& c) {
+        Burst(c, 0.0, 1.55, 4000.0, 150.0, NoiseSpec::LowPass, 1.4, 0.5, aSeed);
         ToneSpec body;
-        body.length = 1.0;
+        body.length = 1.3;
         body.fromHz = aBody;
         body.toHz = aBody * 0.45;
-        body.gain = 0.9;
-        body.decay = 0.3;
+        body.gain = 1.0;
+        body.decay = 0.45;
         AddTone(c, body);
         Burst(c, 0.0, 0.08, 6000.0, 3000.0, NoiseSpec::HighPass, 0.5, 0.02, aSeed + 1);
     });
@@ -1085,6 +1085,7 @@ std::vector<Output> MakeAll()
             fall.lowPass = 3000.0;
             fall.vibratoHz = 9.0;
             fall.vibratoDepth = 0.8;
+            fall.decay = 0.7;
             fall.release = 0.2;
             AddTone(c, fall);
         }));
