@@ -8,6 +8,7 @@
 // start, filters run twice round), so they join without a click. Peaks are normalised below
 // -1 dBFS.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -438,7 +440,6 @@ void WriteLittle(std::ofstream& aOut, uint32_t aValue, int aBytes)
 
 bool WriteWav(const std::filesystem::path& aPath, const Buffer& aSamples)
 {
-    std::filesystem::create_directories(aPath.parent_path());
     std::ofstream out(aPath, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
@@ -1010,16 +1011,18 @@ Buffer Explosion(uint64_t aSeed, double aBody)
     });
 }
 
-struct Output
+struct Job
 {
     std::string path;
-    Buffer samples;
+    std::function<Buffer()> make;
 };
 
-std::vector<Output> MakeAll()
+// Every sound as a job of its own (each has its own seeds, so the order they run in changes
+// nothing); main runs them on a few threads.
+std::vector<Job> MakeJobs()
 {
-    std::vector<Output> out;
-    const auto add = [&](const std::string& aPath, Buffer aSamples) { out.push_back({aPath, std::move(aSamples)}); };
+    std::vector<Job> jobs;
+#define ADD(aPath, ...) jobs.push_back({aPath, [=]() -> Buffer { return __VA_ARGS__; }})
     const std::string music = "Music/";
     const std::string ambient = "Ambient/";
     const std::string sfx = "SFX/";
@@ -1038,29 +1041,29 @@ std::vector<Output> MakeAll()
         {"Ending_Cutscene.wav", 84, 8, 65, MAJOR, {0, 3, 5, 4}, Lead::Flute, Bass::Sub, Drums::Gentle, true, true, 501, false, 4.0},
     };
     for (const Song& song : songs)
-        add(music + song.file, MakeSong(song));
+        ADD(music + song.file, MakeSong(song));
 
-    add(ambient + "AMB_Level1_Loop.wav", MakeForestNight());
-    add(ambient + "AMB_Level2_Loop.wav", MakeFactory());
-    add(ambient + "AMB_Level3_Loop.wav", MakeHeights());
+    ADD(ambient + "AMB_Level1_Loop.wav", MakeForestNight());
+    ADD(ambient + "AMB_Level2_Loop.wav", MakeFactory());
+    ADD(ambient + "AMB_Level3_Loop.wav", MakeHeights());
 
     // Footsteps: concrete dull, hollow woody, metal ringing; four takes each.
     for (int i = 0; i < 4; ++i)
     {
         const uint64_t seed = 10 + static_cast<uint64_t>(i);
-        add(sfx + "SFX_Player_Footsteps_Concrete_" + std::to_string(i + 1) + ".wav",
+        ADD(sfx + "SFX_Player_Footsteps_Concrete_" + std::to_string(i + 1) + ".wav",
             MakeEffect(0.12, [&](Canvas& c) { Step(c, 0.0, 900.0 + 120.0 * i, 95.0 + 8.0 * i, seed); }));
-        add(sfx + "SFX_Player_Footsteps_Hollow_" + std::to_string(i + 1) + ".wav", MakeEffect(0.2, [&](Canvas& c) {
+        ADD(sfx + "SFX_Player_Footsteps_Hollow_" + std::to_string(i + 1) + ".wav", MakeEffect(0.2, [&](Canvas& c) {
                 Step(c, 0.0, 600.0 + 60.0 * i, 140.0, seed + 10);
                 AddMarimba(c, 0.0, 210.0 + 15.0 * i, 0.5, 0.05);
             }));
-        add(sfx + "SFX_Player_Footsteps_Metal_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
+        ADD(sfx + "SFX_Player_Footsteps_Metal_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
                 Step(c, 0.0, 2500.0 + 200.0 * i, 180.0, seed + 20);
                 AddBell(c, 0.0, 1300.0 + 90.0 * i, 2.41, 2.5, 0.05, 0.3);
             }));
     }
     for (int i = 0; i < 2; ++i)
-        add(sfx + "SFX_Player_Slide_" + std::to_string(i + 1) + ".wav", MakeEffect(0.45, [&](Canvas& c) {
+        ADD(sfx + "SFX_Player_Slide_" + std::to_string(i + 1) + ".wav", MakeEffect(0.45, [&](Canvas& c) {
                 NoiseSpec scrape;
                 scrape.length = 0.45;
                 scrape.gain = 0.8;
@@ -1075,7 +1078,7 @@ std::vector<Output> MakeAll()
                 scrape.tremoloDepth = 0.3;
                 AddNoise(c, scrape);
             }));
-    add(sfx + "SFX_Player_Death.wav", MakeEffect(1.0, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Death.wav", MakeEffect(1.0, [](Canvas& c) {
             ToneSpec fall;
             fall.length = 0.95;
             fall.fromHz = 660.0;
@@ -1089,32 +1092,32 @@ std::vector<Output> MakeAll()
             fall.release = 0.2;
             AddTone(c, fall);
         }));
-    add(sfx + "SFX_Player_Ground_Pound_Activate.wav", MakeEffect(0.3, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Ground_Pound_Activate.wav", MakeEffect(0.3, [](Canvas& c) {
             Burst(c, 0.0, 0.28, 600.0, 5000.0, NoiseSpec::BandPass, 0.8, 1e9, 50, 1.5);
             Blip(c, 0.0, 0.25, 300.0, 900.0, Wave::Triangle, 0.3);
         }));
-    add(sfx + "SFX_Player_Ground_Pound_Land.wav", MakeEffect(0.6, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Ground_Pound_Land.wav", MakeEffect(0.6, [](Canvas& c) {
             AddKick(c, 0.0, 1.0, 140.0, 38.0);
             Burst(c, 0.0, 0.5, 1800.0, 200.0, NoiseSpec::LowPass, 1.0, 0.12, 51);
         }));
-    add(sfx + "SFX_Player_Duck.wav", MakeEffect(0.12, [](Canvas& c) { Blip(c, 0.0, 0.11, 420.0, 240.0, Wave::Triangle, 0.6, 0.06); }));
-    add(sfx + "SFX_Player_Rise.wav", MakeEffect(0.12, [](Canvas& c) { Blip(c, 0.0, 0.11, 240.0, 420.0, Wave::Triangle, 0.6, 0.06); }));
-    add(sfx + "SFX_Player_Jump_1.wav", MakeEffect(0.2, [](Canvas& c) { Blip(c, 0.0, 0.19, 280.0, 760.0, Wave::Square, 0.35, 0.09); }));
-    add(sfx + "SFX_Player_Jump_2.wav", MakeEffect(0.2, [](Canvas& c) { Blip(c, 0.0, 0.19, 320.0, 880.0, Wave::Square, 0.33, 0.08); }));
-    add(sfx + "SFX_Player_Fall.wav", MakeEffect(0.7, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Duck.wav", MakeEffect(0.12, [](Canvas& c) { Blip(c, 0.0, 0.11, 420.0, 240.0, Wave::Triangle, 0.6, 0.06); }));
+    ADD(sfx + "SFX_Player_Rise.wav", MakeEffect(0.12, [](Canvas& c) { Blip(c, 0.0, 0.11, 240.0, 420.0, Wave::Triangle, 0.6, 0.06); }));
+    ADD(sfx + "SFX_Player_Jump_1.wav", MakeEffect(0.2, [](Canvas& c) { Blip(c, 0.0, 0.19, 280.0, 760.0, Wave::Square, 0.35, 0.09); }));
+    ADD(sfx + "SFX_Player_Jump_2.wav", MakeEffect(0.2, [](Canvas& c) { Blip(c, 0.0, 0.19, 320.0, 880.0, Wave::Square, 0.33, 0.08); }));
+    ADD(sfx + "SFX_Player_Fall.wav", MakeEffect(0.7, [](Canvas& c) {
             Blip(c, 0.0, 0.68, 1100.0, 280.0, Wave::Sine, 0.5);
             Burst(c, 0.0, 0.68, 800.0, 2400.0, NoiseSpec::BandPass, 0.15, 1e9, 55, 1.0);
         }));
     for (int i = 0; i < 2; ++i)
-        add(sfx + "SFX_Player_Land_" + std::to_string(i + 1) + ".wav",
+        ADD(sfx + "SFX_Player_Land_" + std::to_string(i + 1) + ".wav",
             MakeEffect(0.2, [&](Canvas& c) { Step(c, 0.0, 500.0 + 150.0 * i, 80.0 + 10.0 * i, 60 + static_cast<uint64_t>(i)); }));
     for (int i = 0; i < 4; ++i)
-        add(sfx + "SFX_Player_Shoot_" + std::to_string(i + 1) + ".wav", MakeEffect(0.2, [&](Canvas& c) {
+        ADD(sfx + "SFX_Player_Shoot_" + std::to_string(i + 1) + ".wav", MakeEffect(0.2, [&](Canvas& c) {
                 Blip(c, 0.0, 0.18, 1400.0 - 100.0 * i, 260.0 + 20.0 * i, Wave::Saw, 0.45, 0.07);
                 Burst(c, 0.0, 0.05, 5000.0, 2000.0, NoiseSpec::HighPass, 0.3, 0.015, 70 + static_cast<uint64_t>(i));
             }));
     for (int i = 0; i < 2; ++i)
-        add(sfx + "SFX_Player_Grenade_Bounce_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
+        ADD(sfx + "SFX_Player_Grenade_Bounce_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
                 AddBell(c, 0.0, 620.0 + 90.0 * i, 1.47, 2.0, 0.05, 0.6);
                 Step(c, 0.0, 1200.0, 150.0, 80 + static_cast<uint64_t>(i));
             }));
@@ -1122,19 +1125,19 @@ std::vector<Output> MakeAll()
     const char* explodeNames[] = {"SFX_Player_Grenade_Explode.wav", "SFX_Player_Grenade_Explode_2.wav",
                                   "SFX_Player_Grenade_Explode_3.wav", "SFX_Player_Grenade_Explode_4.wav"};
     for (int i = 0; i < 4; ++i)
-        add(sfx + explodeNames[i], Explosion(90 + static_cast<uint64_t>(i), bodies[i]));
+        ADD(sfx + explodeNames[i], Explosion(90 + static_cast<uint64_t>(i), bodies[i]));
     // An extra life lands on the counter: rising chimes.
     for (int i = 0; i < 4; ++i)
-        add(sfx + "SFX_Player_Life_" + std::to_string(i + 1) + ".wav", MakeEffect(0.9, [&](Canvas& c) {
+        ADD(sfx + "SFX_Player_Life_" + std::to_string(i + 1) + ".wav", MakeEffect(0.9, [&](Canvas& c) {
                 const int notes[] = {72, 76, 79, 84};
                 for (int n = 0; n < 4; ++n)
                     AddBell(c, n * 0.08, MidiToHz(notes[n] + 2 * i), 2.0, 1.2, 0.18, 0.35, 0.9 - n * 0.08);
             }));
-    add(sfx + "SFX_Enemy_Death.wav", MakeEffect(0.4, [](Canvas& c) {
+    ADD(sfx + "SFX_Enemy_Death.wav", MakeEffect(0.4, [](Canvas& c) {
             Blip(c, 0.0, 0.35, 520.0, 120.0, Wave::Square, 0.4, 0.12);
             Burst(c, 0.0, 0.12, 2000.0, 600.0, NoiseSpec::BandPass, 0.6, 0.04, 100);
         }));
-    add(sfx + "SFX_Beetle_Tank_Cannon_Shoot.wav", MakeEffect(0.8, [](Canvas& c) {
+    ADD(sfx + "SFX_Beetle_Tank_Cannon_Shoot.wav", MakeEffect(0.8, [](Canvas& c) {
             AddKick(c, 0.0, 1.0, 120.0, 35.0);
             Burst(c, 0.0, 0.6, 3000.0, 300.0, NoiseSpec::LowPass, 1.0, 0.12, 110);
             AddBell(c, 0.0, 300.0, 1.41, 2.0, 0.12, 0.25);
@@ -1142,63 +1145,63 @@ std::vector<Output> MakeAll()
     const char* breakNames[] = {"SFX_Level_Tiles_Block_Break.wav", "SFX_Level_Tiles_Block_Break_1.wav",
                                 "SFX_Level_Tiles_Block_Break_2.wav", "SFX_Level_Tiles_Block_Break_3.wav"};
     for (int i = 0; i < 4; ++i)
-        add(sfx + breakNames[i], MakeEffect(0.5, [&](Canvas& c) {
+        ADD(sfx + breakNames[i], MakeEffect(0.5, [&](Canvas& c) {
                 Burst(c, 0.0, 0.25, 2500.0, 500.0, NoiseSpec::LowPass, 1.0, 0.06, 120 + static_cast<uint64_t>(i));
                 Rng rng(130 + static_cast<uint64_t>(i));
                 for (int d = 0; d < 6; ++d)
                     Step(c, 0.03 + rng.Uniform() * 0.35, 1500.0 + rng.Uniform() * 2500.0, 200.0 + rng.Uniform() * 200.0,
                          140 + static_cast<uint64_t>(d + 10 * i));
             }));
-    add(sfx + "SFX_Level_Tiles_PowerBlockHit.wav", MakeEffect(0.45, [](Canvas& c) {
+    ADD(sfx + "SFX_Level_Tiles_PowerBlockHit.wav", MakeEffect(0.45, [](Canvas& c) {
             Blip(c, 0.0, 0.1, 300.0, 200.0, Wave::Square, 0.4, 0.04);
             for (int n = 0; n < 3; ++n)
                 AddBell(c, 0.06 + n * 0.06, MidiToHz(79 + 4 * n), 2.0, 1.0, 0.08, 0.25);
         }));
-    add(sfx + "SFX_Player_Hit_Head.wav", MakeEffect(0.18, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Hit_Head.wav", MakeEffect(0.18, [](Canvas& c) {
             Blip(c, 0.0, 0.16, 230.0, 150.0, Wave::Triangle, 0.7, 0.05);
             Step(c, 0.0, 800.0, 120.0, 150);
         }));
-    add(sfx + "SFX_Checkpoint.wav", MakeEffect(1.1, [](Canvas& c) {
+    ADD(sfx + "SFX_Checkpoint.wav", MakeEffect(1.1, [](Canvas& c) {
             const int notes[] = {67, 71, 74, 79};
             for (int n = 0; n < 4; ++n)
                 AddBell(c, n * 0.12, MidiToHz(notes[n]), 3.0, 1.4, 0.3, 0.3, 1.1 - n * 0.12);
         }));
-    add(sfx + "SFX_Level_Tiles_Zipline_Activate.wav", MakeEffect(0.45, [](Canvas& c) {
+    ADD(sfx + "SFX_Level_Tiles_Zipline_Activate.wav", MakeEffect(0.45, [](Canvas& c) {
             AddBell(c, 0.0, 1500.0, 2.1, 3.0, 0.03, 0.4);
             Burst(c, 0.05, 0.38, 900.0, 3000.0, NoiseSpec::BandPass, 0.6, 1e9, 160, 3.0);
         }));
-    add(sfx + "SFX_Level_Tiles_Zipline_Riding.wav", MakeLoop(1.5, [](Canvas& c) {
+    ADD(sfx + "SFX_Level_Tiles_Zipline_Riding.wav", MakeLoop(1.5, [](Canvas& c) {
             AddWind(c, 0.8, 2600.0, 3, 170, 3.0);
             AddHum(c, 310.0, {1.0, 0.3}, 0.12, 6);
         }));
-    add(sfx + "SFX_Player_Collect_Battery.wav", MakeEffect(0.3, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Collect_Battery.wav", MakeEffect(0.3, [](Canvas& c) {
             Blip(c, 0.0, 0.08, MidiToHz(83), MidiToHz(83), Wave::Square, 0.3);
             Blip(c, 0.07, 0.22, MidiToHz(88), MidiToHz(88), Wave::Square, 0.3, 0.08);
         }));
-    add(sfx + "SFX_Player_Collect_Powerup_Grenade.wav", MakeEffect(0.5, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Collect_Powerup_Grenade.wav", MakeEffect(0.5, [](Canvas& c) {
             const int notes[] = {60, 64, 67, 72};
             for (int n = 0; n < 4; ++n)
                 Blip(c, n * 0.07, 0.12, MidiToHz(notes[n]), MidiToHz(notes[n]), Wave::Square, 0.3, 0.06);
         }));
-    add(sfx + "SFX_Player_Collect_Powerup_Life.wav", MakeEffect(0.9, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Collect_Powerup_Life.wav", MakeEffect(0.9, [](Canvas& c) {
             const int notes[] = {72, 76, 79, 84, 88};
             for (int n = 0; n < 5; ++n)
                 AddBell(c, n * 0.07, MidiToHz(notes[n]), 2.0, 1.0, 0.2, 0.3, 0.85 - n * 0.07);
         }));
-    add(sfx + "SFX_Player_Collect_Powerup_Shield.wav", MakeEffect(0.7, [](Canvas& c) {
+    ADD(sfx + "SFX_Player_Collect_Powerup_Shield.wav", MakeEffect(0.7, [](Canvas& c) {
             Blip(c, 0.0, 0.65, 400.0, 1600.0, Wave::Triangle, 0.3);
             Blip(c, 0.0, 0.65, 404.0, 1616.0, Wave::Triangle, 0.3);
             Burst(c, 0.0, 0.65, 2000.0, 8000.0, NoiseSpec::BandPass, 0.2, 1e9, 180, 4.0);
         }));
-    add(sfx + "UI_Accept.wav", MakeEffect(0.2, [](Canvas& c) {
+    ADD(sfx + "UI_Accept.wav", MakeEffect(0.2, [](Canvas& c) {
             Blip(c, 0.0, 0.07, MidiToHz(76), MidiToHz(76), Wave::Triangle, 0.5, 0.05);
             Blip(c, 0.06, 0.13, MidiToHz(83), MidiToHz(83), Wave::Triangle, 0.5, 0.06);
         }));
-    add(sfx + "UI_Cancel.wav", MakeEffect(0.2, [](Canvas& c) {
+    ADD(sfx + "UI_Cancel.wav", MakeEffect(0.2, [](Canvas& c) {
             Blip(c, 0.0, 0.07, MidiToHz(76), MidiToHz(76), Wave::Triangle, 0.5, 0.05);
             Blip(c, 0.06, 0.13, MidiToHz(69), MidiToHz(69), Wave::Triangle, 0.5, 0.06);
         }));
-    add(sfx + "UI_GameOver.wav", MakeEffect(1.6, [](Canvas& c) {
+    ADD(sfx + "UI_GameOver.wav", MakeEffect(1.6, [](Canvas& c) {
             const int notes[] = {67, 63, 60, 55};
             for (int n = 0; n < 4; ++n)
             {
@@ -1215,8 +1218,8 @@ std::vector<Output> MakeAll()
                 AddTone(c, tone);
             }
         }));
-    add(sfx + "UI_MoveSelection.wav", MakeEffect(0.05, [](Canvas& c) { Blip(c, 0.0, 0.04, 1800.0, 1700.0, Wave::Sine, 0.5, 0.012); }));
-    add(sfx + "UI_Start.wav", MakeEffect(0.7, [](Canvas& c) {
+    ADD(sfx + "UI_MoveSelection.wav", MakeEffect(0.05, [](Canvas& c) { Blip(c, 0.0, 0.04, 1800.0, 1700.0, Wave::Sine, 0.5, 0.012); }));
+    ADD(sfx + "UI_Start.wav", MakeEffect(0.7, [](Canvas& c) {
             const int notes[] = {72, 76, 79};
             for (int n = 0; n < 3; ++n)
                 Blip(c, n * 0.08, 0.2, MidiToHz(notes[n]), MidiToHz(notes[n]), Wave::Square, 0.25, 0.1);
@@ -1224,7 +1227,7 @@ std::vector<Output> MakeAll()
             AddBell(c, 0.24, MidiToHz(84), 2.0, 1.0, 0.2, 0.3);
         }));
     // Under the intro video: a rising wind and a low swell.
-    add(sfx + "intro_cutscene_sfx.wav", MakeEffect(10.0, [](Canvas& c) {
+    ADD(sfx + "intro_cutscene_sfx.wav", MakeEffect(10.0, [](Canvas& c) {
             NoiseSpec wind;
             wind.length = 10.0;
             wind.gain = 0.5;
@@ -1249,19 +1252,19 @@ std::vector<Output> MakeAll()
         }));
 
     // Per-object sounds.
-    add(sfx + "SFX_Beetle_Beetle_Idle_Noise_Loop.wav", MakeLoop(2.0, [](Canvas& c) {
+    ADD(sfx + "SFX_Beetle_Beetle_Idle_Noise_Loop.wav", MakeLoop(2.0, [](Canvas& c) {
             AddHum(c, 38.0, {1.0, 0.7, 0.5, 0.3, 0.2}, 0.4, 8);
             AddWind(c, 0.3, 900.0, 24, 300, 1.5);   // treads rattling
         }));
-    add(sfx + "SFX_MiniOwl_Owl_Idle_Noise_Loop.wav", MakeLoop(3.0, [](Canvas& c) {
+    ADD(sfx + "SFX_MiniOwl_Owl_Idle_Noise_Loop.wav", MakeLoop(3.0, [](Canvas& c) {
             AddHoot(c, 0.4, 520.0, 0.5);
             AddWind(c, 0.05, 1200.0, 2, 310);
         }));
     for (int i = 0; i < 4; ++i)
-        add(sfx + "SFX_MiniOwl_Footsteps_Variation" + std::to_string(i + 1) + ".wav",
+        ADD(sfx + "SFX_MiniOwl_Footsteps_Variation" + std::to_string(i + 1) + ".wav",
             MakeEffect(0.08, [&](Canvas& c) { Step(c, 0.0, 2400.0 + 200.0 * i, 260.0 + 20.0 * i, 320 + static_cast<uint64_t>(i)); }));
     for (int i = 0; i < 7; ++i)
-        add(sfx + "SFX_Flying_Mini_Owl_Variation" + std::to_string(i + 1) + ".wav", MakeEffect(0.5, [&](Canvas& c) {
+        ADD(sfx + "SFX_Flying_Mini_Owl_Variation" + std::to_string(i + 1) + ".wav", MakeEffect(0.5, [&](Canvas& c) {
                 for (int flap = 0; flap < 3; ++flap)
                     Burst(c, flap * (0.13 + 0.01 * i), 0.12, 700.0 + 60.0 * i, 350.0, NoiseSpec::BandPass, 0.9, 0.04,
                           330 + static_cast<uint64_t>(10 * i + flap), 1.2);
@@ -1269,7 +1272,7 @@ std::vector<Output> MakeAll()
                     Blip(c, 0.05, 0.12, 1300.0 + 80.0 * i, 1700.0 + 80.0 * i, Wave::Sine, 0.15, 0.05);   // a squeak
             }));
     for (int v = 0; v < 2; ++v)
-        add(sfx + "SFX_Pipe_Mole_Idle_Noise_Loop_v" + std::to_string(v + 1) + ".wav", MakeLoop(2.0 + 0.5 * v, [&](Canvas& c) {
+        ADD(sfx + "SFX_Pipe_Mole_Idle_Noise_Loop_v" + std::to_string(v + 1) + ".wav", MakeLoop(2.0 + 0.5 * v, [&](Canvas& c) {
                 const double sniffs[2][4] = {{0.1, 0.3, 1.1, 1.3}, {0.2, 0.35, 0.5, 1.6}};
                 for (int s = 0; s < 4; ++s)
                     Burst(c, sniffs[v][s], 0.12, 1800.0, 1200.0, NoiseSpec::BandPass, 0.7, 0.05,
@@ -1278,20 +1281,20 @@ std::vector<Output> MakeAll()
             }));
     for (int i = 0; i < 6; ++i)
     {
-        add(sfx + "SFX_Pipe_Mole_Up_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
+        ADD(sfx + "SFX_Pipe_Mole_Up_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
                 Blip(c, 0.0, 0.22, 180.0 + 15.0 * i, 520.0 + 30.0 * i, Wave::Sine, 0.6, 0.1);
                 Burst(c, 0.0, 0.15, 1500.0, 800.0, NoiseSpec::BandPass, 0.4, 0.05, 420 + static_cast<uint64_t>(i));
             }));
-        add(sfx + "SFX_Pipe_Mole_Down_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
+        ADD(sfx + "SFX_Pipe_Mole_Down_" + std::to_string(i + 1) + ".wav", MakeEffect(0.3, [&](Canvas& c) {
                 Blip(c, 0.0, 0.22, 500.0 + 30.0 * i, 170.0 + 15.0 * i, Wave::Sine, 0.6, 0.1);
                 Step(c, 0.18, 600.0, 90.0, 430 + static_cast<uint64_t>(i));
             }));
     }
-    add(sfx + "Scripted_Event_Fan_Loop.wav", MakeLoop(2.0, [](Canvas& c) {
+    ADD(sfx + "Scripted_Event_Fan_Loop.wav", MakeLoop(2.0, [](Canvas& c) {
             AddWind(c, 0.9, 700.0, 24, 500, 0.8);   // the blades: 24 passes round the loop
             AddHum(c, 110.0, {1.0, 0.5, 0.25}, 0.15, 4);
         }));
-    add(sfx + "ScriptedEvent_Fan_Breaking.wav", MakeEffect(2.2, [](Canvas& c) {
+    ADD(sfx + "ScriptedEvent_Fan_Breaking.wav", MakeEffect(2.2, [](Canvas& c) {
             ToneSpec whine;
             whine.length = 2.1;
             whine.fromHz = 330.0;
@@ -1306,7 +1309,7 @@ std::vector<Output> MakeAll()
                 AddBell(c, rng.Uniform() * 1.6, 300.0 + rng.Uniform() * 900.0, 1.41, 3.0, 0.08, 0.35);
             Burst(c, 0.0, 2.0, 2500.0, 300.0, NoiseSpec::LowPass, 0.8, 0.6, 511);
         }));
-    add(sfx + "ScriptedEvent_Fan_From_Trigger.wav", MakeEffect(1.6, [](Canvas& c) {
+    ADD(sfx + "ScriptedEvent_Fan_From_Trigger.wav", MakeEffect(1.6, [](Canvas& c) {
             ToneSpec spin;
             spin.length = 1.55;
             spin.fromHz = 50.0;
@@ -1330,7 +1333,8 @@ std::vector<Output> MakeAll()
             air.tremoloDepth = 0.5;
             AddNoise(c, air);
         }));
-    return out;
+#undef ADD
+    return jobs;
 }
 }
 
@@ -1342,16 +1346,35 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path folder = argv[1];
-    const std::vector<Output> sounds = MakeAll();
-    for (const Output& sound : sounds)
+    const std::vector<Job> jobs = MakeJobs();
+    for (const Job& job : jobs)
     {
-        const std::filesystem::path path = folder / sound.path;
-        if (!WriteWav(path, sound.samples))
-        {
-            std::fprintf(stderr, "make_sounds: cannot write \"%s\"\n", path.string().c_str());
-            return 1;
-        }
+        std::error_code error;
+        std::filesystem::create_directories((folder / job.path).parent_path(), error);
     }
-    std::printf("make_sounds: %zu sounds in %s\n", sounds.size(), folder.string().c_str());
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        for (size_t i = next++; i < jobs.size(); i = next++)
+        {
+            const std::filesystem::path path = folder / jobs[i].path;
+            if (!WriteWav(path, jobs[i].make()))
+            {
+                std::fprintf(stderr, "make_sounds: cannot write \"%s\"\n", path.string().c_str());
+                failed = true;
+            }
+        }
+    };
+    // A few threads: the build runs other work beside this.
+    const unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> threads;
+    for (unsigned t = 1; t < count; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    if (failed)
+        return 1;
+    std::printf("make_sounds: %zu sounds in %s\n", jobs.size(), folder.string().c_str());
     return 0;
 }
