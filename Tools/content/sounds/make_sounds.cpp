@@ -531,15 +531,19 @@ struct Note
     int degree;     // scale degree relative to the tonic
 };
 
-// A two-bar phrase: rhythm from a small set of patterns, pitches a walk over the scale that
-// lands on chord tones at the start of each beat.
+// A two-bar phrase: rhythm from a small set of patterns, pitches a walk over the scale that keeps
+// moving (up or down by a step or two, turning now and then) and lands on a chord tone at the
+// start of each beat.
 std::vector<Note> MakePhrase(Rng& aRng, int aChordA, int aChordB, bool aEndOnTonic)
 {
     static const std::vector<std::vector<int>> RHYTHMS = {
         {0, 4, 6, 8, 12}, {0, 2, 4, 8, 10, 12}, {0, 6, 8, 12, 14}, {0, 3, 6, 8, 11, 12}, {0, 4, 8, 10, 12, 14},
     };
+    constexpr int LOWEST = -1;
+    constexpr int HIGHEST = 10;
     std::vector<Note> notes;
     int degree = aChordA + 2 * aRng.Range(0, 2);
+    int direction = aRng.Range(0, 1) ? 1 : -1;
     for (int bar = 0; bar < 2; ++bar)
     {
         const std::vector<int>& rhythm = RHYTHMS[aRng.Next() % RHYTHMS.size()];
@@ -548,21 +552,32 @@ std::vector<Note> MakePhrase(Rng& aRng, int aChordA, int aChordB, bool aEndOnTon
         {
             const int step = rhythm[i];
             const int next = i + 1 < rhythm.size() ? rhythm[i + 1] : 16;
+            if (aRng.Uniform() < 0.3f)
+                direction = -direction;
+            int target = degree + direction * aRng.Range(1, 2);
             if (step % 4 == 0)
             {
-                // A chord tone near the last note.
-                int best = chord;
-                for (int candidate = chord - 7; candidate <= chord + 14; ++candidate)
+                // The chord tone nearest the target that is not the note just played.
+                int best = target;
+                int bestDistance = 1000;
+                for (int candidate = LOWEST; candidate <= HIGHEST; ++candidate)
                 {
                     const int offset = ((candidate - chord) % 7 + 7) % 7;
-                    if ((offset == 0 || offset == 2 || offset == 4) && std::abs(candidate - degree) < std::abs(best - degree))
+                    const bool chordTone = offset == 0 || offset == 2 || offset == 4;
+                    if (chordTone && candidate != degree && std::abs(candidate - target) < bestDistance)
+                    {
                         best = candidate;
+                        bestDistance = std::abs(candidate - target);
+                    }
                 }
-                degree = best;
+                target = best;
             }
-            else
-                degree += aRng.Range(-2, 2);
-            degree = std::clamp(degree, -2, 11);
+            if (target < LOWEST || target > HIGHEST)
+            {
+                direction = -direction;
+                target = std::clamp(degree + direction, LOWEST, HIGHEST);
+            }
+            degree = target;
             notes.push_back({bar * 16 + step, next - step, degree});
         }
     }
