@@ -331,9 +331,10 @@ void ObjectDefinitionManager::LoadAll(std::string_view aRoot, ContentLog& aLog)
             continue;
         }
         const StringId name = definition->myName;
-        if (myDefinitions.contains(name))
+        if (const auto kept = myDefinitions.find(name); kept != myDefinitions.end())
         {
             aLog.ErrorLine(file.string(), DUPLICATE_MESSAGE + std::string(name.GetView()));
+            aLog.Warning(file.string(), "skipped; " + kept->second->myPath + " keeps the name");
             continue;
         }
         myDefinitions.emplace(name, std::move(definition));
@@ -344,6 +345,22 @@ ObjectDefinition* ObjectDefinitionManager::Find(StringId aName) const
 {
     const auto it = myDefinitions.find(aName);
     return it == myDefinitions.end() ? nullptr : it->second.get();
+}
+
+ObjectDefinition* ObjectDefinitionManager::Add(const ObjectDefinition& aDefinition)
+{
+    std::unique_ptr<ObjectDefinition>& slot = myDefinitions[aDefinition.myName];
+    if (!slot)
+    {
+        slot = std::make_unique<ObjectDefinition>();
+    }
+    *slot = aDefinition;
+    return slot.get();
+}
+
+void ObjectDefinitionManager::Remove(StringId aName)
+{
+    myDefinitions.erase(aName);
 }
 
 ObjectDefinition* ObjectDefinitionManager::GetOrCreate(const fs::path& aFilePath)
