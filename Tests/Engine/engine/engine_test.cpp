@@ -5,6 +5,7 @@
 #include "graphics/DX11.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "TestSupport.h"
 #include "window/Window.h"
 
 #include <gtest/gtest.h>
@@ -156,19 +157,33 @@ TEST_F(EngineTest, ResizeHappensOnceAtTheNextEndFrame)
     EXPECT_FLOAT_EQ(engine->GetAspectFactors().myRatio, 400.0f / 240.0f);
 }
 
-TEST_F(EngineTest, AStartWithAFullscreenWindowOfNoSizeTakesTheScreenSize)
+TEST_F(EngineTest, ASettingsFileWithNoWindowSizeStartsFullscreenOrMaximisedAtTheScreenSize)
 {
-    EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
-    parameters.myWindowWidth = 0;
-    parameters.myWindowHeight = 0;
-    parameters.myStartInFullscreen = 1;
-    ASSERT_TRUE(Platform::Init());
-    u32 screenWidth = 0, screenHeight = 0;
-    ASSERT_TRUE(Platform::GetPrimaryScreenSize(screenWidth, screenHeight));
-    ASSERT_TRUE(Engine::Start());
-    EXPECT_EQ(Engine::GetInstance()->GetWindowSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
-    EXPECT_EQ(Engine::GetInstance()->GetRenderSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
-    EXPECT_TRUE(Engine::GetInstance()->IsFullscreen());
+    // Through the real settings reader: the built game's asset roots, a 0 x 0 window.
+    const std::string roots = "\"assets_path\": {\"engine\": \"" + Settings::GetEngineAssetsPath().string() +
+                              "\", \"game\": \"" + Settings::GetGameAssetsPath().string() + "\", \"cooked\": \"" +
+                              Settings::GetCookedAssetsPath().string() + "\"}";
+    for (const char* flag : {"start_in_fullscreen", "start_maximized"})
+    {
+        SCOPED_TRACE(flag);
+        QelTest::TempFolder folder;
+        folder.Write("settings/Game.json", "{" + roots + ", \"window_settings\": {\"title\": \"no size\", " +
+                                               "\"window_size\": {\"w\": 0, \"h\": 0}, \"" + flag + "\": true}}");
+        EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
+        parameters = EngineCreateParameters{};
+        ASSERT_TRUE(Settings::LoadSettingsFrom(folder.Path(), "Game.json", parameters));
+        ASSERT_EQ(parameters.myWindowWidth, 0u);
+        ASSERT_TRUE(Platform::Init());
+        u32 screenWidth = 0, screenHeight = 0;
+        ASSERT_TRUE(Platform::GetPrimaryScreenSize(screenWidth, screenHeight));
+        ASSERT_TRUE(Engine::Start());
+        EXPECT_EQ(Engine::GetInstance()->GetWindowSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
+        EXPECT_EQ(Engine::GetInstance()->GetRenderSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
+        EXPECT_EQ(Engine::GetInstance()->IsFullscreen(), std::string(flag) == "start_in_fullscreen");
+        ASSERT_TRUE(Engine::GetInstance()->BeginFrame());
+        Engine::GetInstance()->EndFrame();
+        Engine::Shutdown();
+    }
 }
 
 // ---- allocation count of an empty frame ----------------------------------------------------

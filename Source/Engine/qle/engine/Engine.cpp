@@ -29,12 +29,12 @@ Engine::Engine()
     if ((myParameters.myStartInFullscreen || myParameters.myStartMaximized) &&
         (myParameters.myWindowWidth == 0 || myParameters.myWindowHeight == 0))
     {
-        u32 width = 0, height = 0;
-        if (Platform::GetPrimaryScreenSize(width, height))
-        {
-            myParameters.myWindowWidth = myParameters.myRenderWidth = width;
-            myParameters.myWindowHeight = myParameters.myRenderHeight = height;
-        }
+        // Where the screen cannot be asked, the default size stands in for it.
+        const EngineCreateParameters defaults;
+        u32 width = defaults.myWindowWidth, height = defaults.myWindowHeight;
+        Platform::GetPrimaryScreenSize(width, height);
+        myParameters.myWindowWidth = myParameters.myRenderWidth = width;
+        myParameters.myWindowHeight = myParameters.myRenderHeight = height;
     }
     myCallbackList = new CallbackList;
     myCallbackList->Add(myParameters.mySecondCallback, myParameters.myThirdCallback);

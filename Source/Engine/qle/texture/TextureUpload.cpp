@@ -639,6 +639,7 @@ ScopedTextureBinding::~ScopedTextureBinding()
     glBindTexture(myTarget, myPrevious);
     if (myUnpackBuffer)
         glBindBuffer(GL_PIXEL_UNPACK_BUFFER, myUnpackBuffer);
-    DX11::InvalidateCachedState();
+    // Everything touched is put back, so the state stack's record of samplers, blocks and cube
+    // maps still holds: a video frame or glyph upload costs no full resend at the next apply.
 }
 }
