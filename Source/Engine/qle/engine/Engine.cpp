@@ -12,6 +12,7 @@
 #include "window/Window.h"
 
 #include <chrono>
+#include <thread>
 
 namespace Qel
 {
@@ -21,6 +22,8 @@ u32 ourLastFrameDrawCallCount = 0;
 namespace
 {
 Engine* ourEngine = nullptr;
+// A minimised window shows nothing: ten frames a second keep messages flowing at little cost.
+constexpr i64 HIDDEN_FRAME_PERIOD = 100'000'000;
 }
 
 Engine::Engine()
@@ -127,9 +130,27 @@ void Engine::EndFrame()
         myDeltaTime = static_cast<float>(delta);
         myTotalTime += static_cast<float>(delta);
     });
-    myDX11->Present(myParameters.myEnableVsync != 0);
+    const bool vsync = myParameters.myEnableVsync != 0;
+    const bool shown = myDX11->Present(vsync);
+    PaceFrame(shown, vsync);
     if (myResizePending)
         HandleResize();
+}
+
+void Engine::PaceFrame(bool aShown, bool aVsync)
+{
+    if (!myWindow)
+        return;   // nothing is ever shown without a window: nothing to pace against
+    const i64 now = Platform::QueryPerformanceCounter();
+    i64 wake = 0;
+    if (!aShown)
+        wake = myFramePacer.AfterHiddenFrame(now, HIDDEN_FRAME_PERIOD);   // minimised: nothing to show
+    else if (aVsync)
+        wake = myFramePacer.AfterShownFrame(now, RefreshPeriod(myDX11->GetRefreshRate()), myDX11->IsSwapIntervalTaken());
+    else
+        myFramePacer.Reset();
+    if (wake > now)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(wake - now));
 }
 
 void Engine::HandleResize()
