@@ -47,6 +47,9 @@ bool Engine::Start()
 {
     if (ourEngine)
         return false;
+    // Without its asset roots nothing can be drawn: say which one, rather than fail later on a shader.
+    if (!Settings::CheckAssetRoots())
+        return false;
     // The screen size may be needed before any window exists.
     if (!Platform::Init())
         return false;

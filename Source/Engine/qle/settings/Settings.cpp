@@ -221,6 +221,7 @@ void ReadWindowSettings(const json& aWindow, EngineCreateParameters& aParameters
 }
 
 std::filesystem::path ourExecutableFolder;
+std::filesystem::path ourSettingsFile;
 std::filesystem::path ourEngineAssetsPath;
 std::filesystem::path ourGameAssetsPath;
 std::filesystem::path ourCookedAssetsPath;
@@ -292,6 +293,7 @@ bool LoadSettingsFrom(const std::filesystem::path& aExecutableFolder, const std:
         ReadWindowSettings(root["window_settings"], aParameters, warnings);
         for (const std::string& warning : warnings)
             std::fprintf(stderr, "Settings file %s: %s\n", filePath.string().c_str(), warning.c_str());
+        ourSettingsFile = filePath;
     }
     catch (const std::exception& e)
     {
@@ -299,6 +301,39 @@ bool LoadSettingsFrom(const std::filesystem::path& aExecutableFolder, const std:
         return false;
     }
     return true;
+}
+
+bool CheckAssetRoots()
+{
+    const std::string file = ourSettingsFile.empty() ? std::string("(none read)") : ourSettingsFile.string();
+    if (ourEngineAssetsPath.empty() && ourGameAssetsPath.empty() && ourCookedAssetsPath.empty())
+    {
+        std::fprintf(stderr,
+                     "Settings file %s: no \"assets_path\" is given, so no shader, texture or font can be found. It "
+                     "needs \"assets_path\": {\"engine\": ..., \"game\": ..., \"cooked\": ...}, folders relative to "
+                     "the executable.\n",
+                     file.c_str());
+        return false;
+    }
+    bool ok = true;
+    const struct
+    {
+        const char* key;
+        const std::filesystem::path& root;
+    } roots[] = {{"engine", ourEngineAssetsPath}, {"game", ourGameAssetsPath}, {"cooked", ourCookedAssetsPath}};
+    for (const auto& root : roots)
+    {
+        std::error_code error;
+        if (root.root.empty())
+            std::fprintf(stderr, "Settings file %s: \"assets_path.%s\" is not given.\n", file.c_str(), root.key);
+        else if (!std::filesystem::is_directory(root.root, error))
+            std::fprintf(stderr, "Settings file %s: \"assets_path.%s\" names %s, which is not a folder that exists.\n",
+                         file.c_str(), root.key, root.root.string().c_str());
+        else
+            continue;
+        ok = false;
+    }
+    return ok;
 }
 }
 
