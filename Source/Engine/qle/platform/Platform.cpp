@@ -370,6 +370,12 @@ void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFl
         SDL_SetWindowPosition(window, aX, aY);
 }
 
+void MaximizeWindow(HWND aWindow)
+{
+    if (IsWindow(aWindow))
+        SDL_MaximizeWindow(aWindow->mySdlWindow);
+}
+
 void GetDrawableSize(HWND aWindow, u32& aWidth, u32& aHeight)
 {
     aWidth = aHeight = 0;

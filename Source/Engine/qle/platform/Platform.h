@@ -42,6 +42,8 @@ void SetWindowStyle(HWND aWindow, u32 aStyle);
 // popup without it is a borderless window at the rectangle; anything else is a framed, resizable
 // window. aWidth / aHeight are outer sizes, as on Win32.
 void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFlags);
+// Asks the window manager to maximise a framed window (fill the work area, frame kept).
+void MaximizeWindow(HWND aWindow);
 // Drawable size in pixels of the window's GL surface.
 void GetDrawableSize(HWND aWindow, u32& aWidth, u32& aHeight);
 void ShowCursor(bool aShow);
