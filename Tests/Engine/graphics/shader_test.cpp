@@ -1,4 +1,5 @@
 // Shader loading from GLSL files, the caches, bindings by name and the sprite shader's inputs.
+#include "TextureReadback.h"
 #include "GraphicsTestContext.h"
 #include "TestSupport.h"
 #include "graphics/ConstantBlocks.h"
@@ -329,7 +330,7 @@ TEST_F(ShaderTest, TheDefaultMaterialMapsAreReadAsLinearData)
         ASSERT_NE(c.texture, nullptr);
         ASSERT_FALSE(c.texture->IsFailed());
         // Read back through a draw that samples the texture as the sprite shader does.
-        const auto sample = impl::SampleTexture(c.texture->GetShaderResourceView(), 0.5f, 0.5f);
+        const auto sample = QelTest::SampleTexture(c.texture->GetShaderResourceView(), 0.5f, 0.5f);
         for (int i = 0; i < 4; ++i)
             EXPECT_NEAR(sample[i], c.expected[i], 2e-3f) << "channel " << i;
     }

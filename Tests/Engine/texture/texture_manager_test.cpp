@@ -1,3 +1,4 @@
+#include "TextureReadback.h"
 #include "../loaders/TextureFixtures.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
@@ -60,7 +61,7 @@ protected:
     {
         return myFolder.Write(aName, QelTest::ToString(aBytes)).string();
     }
-    static float Red(const Texture* aTexture) { return impl::SampleTexture(aTexture->GetShaderResourceView(), 0.5f, 0.5f)[0]; }
+    static float Red(const Texture* aTexture) { return QelTest::SampleTexture(aTexture->GetShaderResourceView(), 0.5f, 0.5f)[0]; }
 
     QelTest::TempFolder myFolder;
     std::unique_ptr<TextureManager> myManager;
@@ -173,7 +174,7 @@ TEST_F(TextureManagerTest, MissingFilesGetTheCheckerboardPlaceholderSilently)
 
 TEST_F(TextureManagerTest, BuiltInTexturesHoldTheirPixels)
 {
-    const std::vector<u8> checker = impl::ReadTextureRGBA8(myManager->GetCheckerboardView());
+    const std::vector<u8> checker = QelTest::ReadTextureRGBA8(myManager->GetCheckerboardView());
     ASSERT_EQ(checker.size(), 16u * 16u * 4u);
     for (u32 y = 0; y < 16; ++y)
         for (u32 x = 0; x < 16; ++x)
@@ -190,8 +191,8 @@ TEST_F(TextureManagerTest, BuiltInTexturesHoldTheirPixels)
     EXPECT_EQ(white->GetWidth(), 512u);
     EXPECT_EQ(white->GetRelativeSize(), (std::pair<float, float>{0.3f, 0.3f}));
     EXPECT_EQ(Texture::CalculateTextureSize(white->GetShaderResourceView()), (std::pair<u32, u32>{4, 4}));
-    EXPECT_EQ(impl::ReadTextureRGBA8(white->GetShaderResourceView()), std::vector<u8>(64, 255));
-    EXPECT_EQ(impl::ReadTextureRGBA8(myManager->GetFlatNormalView()), QelTest::RepeatPixel(16, {128, 128, 255, 255}));
+    EXPECT_EQ(QelTest::ReadTextureRGBA8(white->GetShaderResourceView()), std::vector<u8>(64, 255));
+    EXPECT_EQ(QelTest::ReadTextureRGBA8(myManager->GetFlatNormalView()), QelTest::RepeatPixel(16, {128, 128, 255, 255}));
 }
 
 TEST_F(TextureManagerTest, ForcedReloadSwapsTheViewWhileOldHoldersStayValid)
@@ -206,11 +207,11 @@ TEST_F(TextureManagerTest, ForcedReloadSwapsTheViewWhileOldHoldersStayValid)
     EXPECT_NE(texture->GetShaderResourceView(), old);
     EXPECT_EQ(texture->GetWidth(), 8u);
     EXPECT_EQ(texture->GetHeight(), 2u);
-    const auto sample = impl::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
+    const auto sample = QelTest::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
     EXPECT_NEAR(sample[0], 0.0f, 1e-3f);
     EXPECT_NEAR(sample[2], 1.0f, 1e-3f);
     // A draw that captured the old view still samples the old image.
-    EXPECT_NEAR(impl::SampleTexture(old, 0.5f, 0.5f)[0], 1.0f, 1e-3f);
+    EXPECT_NEAR(QelTest::SampleTexture(old, 0.5f, 0.5f)[0], 1.0f, 1e-3f);
 
     // A reload that fails keeps the texture as it was, and says which file failed.
     const ShaderResourceView good = texture->GetShaderResourceView();
@@ -236,7 +237,7 @@ TEST_F(TextureManagerTest, AReloadThatSucceedsFillsThePlaceholder)
     EXPECT_EQ(placeholder->GetHeight(), 5u);
     EXPECT_NE(placeholder->GetShaderResourceView(), myManager->GetCheckerboardView());
     // Non-power-of-two images get a full mip chain: floor(log2(5)) + 1 levels.
-    EXPECT_EQ(impl::GetTextureMaxLevel(placeholder->GetShaderResourceView()), 2u);
+    EXPECT_EQ(QelTest::GetTextureMaxLevel(placeholder->GetShaderResourceView()), 2u);
 }
 
 TEST_F(TextureManagerTest, ChangedFilesReloadThroughTheWatcher)
@@ -258,7 +259,7 @@ TEST_F(TextureManagerTest, ChangedFilesReloadThroughTheWatcher)
     }
     ASSERT_NE(texture->GetShaderResourceView(), old);
     EXPECT_EQ(myManager->FindCached("watched.png#NO_SRGB"), texture);
-    const auto sample = impl::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
+    const auto sample = QelTest::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
     EXPECT_NEAR(sample[1], 1.0f, 1e-3f);
     myManager.reset(); // the watcher outlives the manager here: its callback must do nothing
     watcher.FlushChanges();
@@ -351,7 +352,7 @@ TEST_F(TextureManagerTest, TargaAndDdsFilesLoadAndAreCached)
     Texture* dds = myManager->GetTexture("really_dds.png");
     ASSERT_FALSE(dds->IsFailed());
     EXPECT_EQ(dds->GetShaderResourceView()->GetInternalFormat(), 0x83F1u);
-    EXPECT_NEAR(impl::SampleTexture(dds->GetShaderResourceView(), 0.5f, 0.5f)[1], 1.0f, 1e-3f);
+    EXPECT_NEAR(QelTest::SampleTexture(dds->GetShaderResourceView(), 0.5f, 0.5f)[1], 1.0f, 1e-3f);
 }
 
 TEST_F(TextureManagerTest, RelativeSizeIsOverTheRenderHeight)
@@ -395,7 +396,7 @@ TEST_F(TextureManagerTest, ImageFormatsFollowTheDecoderTable)
         Texture* texture = myManager->GetTexture(c.path, c.mode);
         ASSERT_FALSE(texture->IsFailed());
         EXPECT_EQ(texture->GetShaderResourceView()->GetInternalFormat(), c.format);
-        const auto sample = impl::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
+        const auto sample = QelTest::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
         for (int i = 0; i < 4; ++i)
             EXPECT_NEAR(sample[i], c.sample[i], 2e-3f) << "channel " << i;
     }
