@@ -103,7 +103,6 @@ public:
     // The error of the last call (SOUND_OK after a success).
     int ErrorGetCode() const { return myError; }
 
-
 private:
     struct Slot
     {
