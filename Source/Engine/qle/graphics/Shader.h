@@ -47,6 +47,8 @@ public:
 
     bool IsLoaded() const { return myIsLoaded; }
     i32 GetId() const { return myId; }
+    const std::string& GetVertexShaderName() const { return myVertexShaderName; }
+    const std::string& GetPixelShaderName() const { return myPixelShaderName; }
     const VertexShaderEntry* GetVertexShaderEntry() const { return myVertexShader; }
     const PixelShaderEntry* GetPixelShaderEntry() const { return myPixelShader; }
     // GL program name; 0 when not loaded.

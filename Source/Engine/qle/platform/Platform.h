@@ -36,14 +36,14 @@ void* GetWindowUserData(HWND aWindow);
 RECT GetWindowRect(HWND aWindow);   // outer rectangle, frame included
 RECT GetClientRect(HWND aWindow);   // (0, 0, client width, client height)
 RECT GetNearestMonitorRect(HWND aWindow);
+// Asks the window manager to maximise a framed window (fill the work area, frame kept).
+void MaximizeWindow(HWND aWindow);
 u32 GetWindowStyle(HWND aWindow);
 void SetWindowStyle(HWND aWindow, u32 aStyle);
 // Applies the stored style: a popup with WS_MAXIMIZE covers the monitor (desktop full screen); a
 // popup without it is a borderless window at the rectangle; anything else is a framed, resizable
 // window. aWidth / aHeight are outer sizes, as on Win32.
 void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFlags);
-// Asks the window manager to maximise a framed window (fill the work area, frame kept).
-void MaximizeWindow(HWND aWindow);
 // Drawable size in pixels of the window's GL surface.
 void GetDrawableSize(HWND aWindow, u32& aWidth, u32& aHeight);
 void ShowCursor(bool aShow);
