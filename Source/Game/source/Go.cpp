@@ -47,7 +47,7 @@ int Run()
 
     if (!Qel::Engine::Start())
     {
-        std::fprintf(stderr, "The engine could not start (window or graphics device unavailable).\n");
+        std::fprintf(stderr, "The engine could not start (the cause is given above).\n");
         return 1;
     }
     Qel::Engine& engine = *Qel::Engine::GetInstance();
