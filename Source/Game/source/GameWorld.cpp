@@ -1,0 +1,6 @@
+#include "GameWorld.h"
+
+#include "math/Camera.h"
+
+GameWorld::GameWorld() = default;
+GameWorld::~GameWorld() = default;

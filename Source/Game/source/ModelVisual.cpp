@@ -1,0 +1,18 @@
+#include "ModelVisual.h"
+
+bool ModelVisual::HasModel() const
+{
+    return false;
+}
+
+int ModelVisual::GetMeshCount() const
+{
+    return 0;
+}
+
+void RenderModelInstance(ModelVisual& aVisual, int aMeshIndex, bool aPushState)
+{
+    (void)aVisual;
+    (void)aMeshIndex;
+    (void)aPushState;
+}
