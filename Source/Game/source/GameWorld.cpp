@@ -2,5 +2,16 @@
 
 #include "math/Camera.h"
 
-GameWorld::GameWorld() = default;
+GameWorld::GameWorld()
+{
+    myVignetteSprite.myPivot = {0.5f, 0.5f};
+}
+
 GameWorld::~GameWorld() = default;
+
+void GameWorld::ClearLevel()
+{
+    myGenericModels.clear();
+    myTileMap.Clear();
+    myPlayer.ResetForRespawn();
+}

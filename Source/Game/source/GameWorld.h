@@ -1,8 +1,15 @@
 #pragma once
+#include "ModelVisual.h"
 #include "Player.h"
 #include "TileMap.h"
+#include "Util/ContentReport.h"
+
+#include "drawers/SpriteDrawer.h"
+#include "graphics/SpriteShader.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class Hud;
 class InputMapper;
@@ -24,8 +31,14 @@ struct GameContext
     Hud* hud = nullptr;
 };
 
-// Everything that lives in a level. Only the members the tile map and its blocks use are here
-// yet; the play screen adds the object lists and the factory's other kinds.
+// Everything that lives in a level: the player, the tile map, one list per kind of object, the
+// plain scenery, the world camera and the full-screen vignette. The play screen holds one for
+// the whole run and empties it before each load. Lists hold their records by value and keep
+// their order when an element is erased.
+//
+// Kinds that are not built yet have no list here: the factory reports their objects and skips
+// them (see GameWorldFactory.cpp). A kind that lands adds its list at its place in the order
+// below, its row in the factory's table, and its calls in the play screen's update and render.
 class GameWorld
 {
 public:
@@ -34,7 +47,35 @@ public:
     GameWorld(const GameWorld&) = delete;
     GameWorld& operator=(const GameWorld&) = delete;
 
+    // The object factory: one scene object (its world transform and merged property list) made
+    // into a game object by its ObjectTag. Also used while a level runs (drops, grenades).
+    void CreateObject(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties, std::size_t aCount);
+    // Plain scenery: every model of the list becomes a generic model, every particle system a
+    // generic emitter.
+    void CreateDefaultObject(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties,
+                             std::size_t aCount);
+
+    // Empties every object list and the tile map and readies the player for a new level.
+    void ClearLevel();
+
+    // Which file the objects being created come from, named in the content messages; empty
+    // for objects made while the level runs.
+    void SetSpawnSource(std::string aSource) { mySpawnSource = std::move(aSource); }
+    const std::string& GetSpawnSource() const { return mySpawnSource; }
+    ContentReport& GetContentReport() { return myContentReport; }
+
     Player myPlayer;
     TileMap myTileMap;
+    // (checkpoint; event fans, fan triggers, ending cutscenes)
     std::unique_ptr<Qel::Camera> myCamera;
+    std::vector<ModelVisual> myGenericModels;
+    // (generic particle systems; mini owls, flying mini owls, beetle tanks, goals, entry
+    // ziplines, battery pickups, battery spawns, chest-grenade, shield and life pickups, chest
+    // grenades, pipe moles, parallax layers)
+    Qel::Sprite2DInstanceData myVignetteSprite;
+    Qel::SpriteSharedData myVignetteBatchData;
+
+private:
+    std::string mySpawnSource;
+    ContentReport myContentReport;
 };
