@@ -17,6 +17,7 @@ namespace Qel
 {
 class Camera;
 class InputManager;
+struct SceneModel;
 }
 
 class GameWorld;
@@ -63,6 +64,10 @@ public:
     void SetSpawnSource(std::string aSource) { mySpawnSource = std::move(aSource); }
     const std::string& GetSpawnSource() const { return mySpawnSource; }
     ContentReport& GetContentReport() { return myContentReport; }
+    // The factory's name of a tag, and whether its kind is built yet (tags outside the table
+    // are scenery, which is).
+    static const char* GetKindName(Qel::i32 aTag);
+    static bool IsKindBuilt(Qel::i32 aTag);
 
     Player myPlayer;
     TileMap myTileMap;
@@ -76,6 +81,9 @@ public:
     Qel::SpriteSharedData myVignetteBatchData;
 
 private:
+    std::string DescribeSource() const;
+    void ReportModelProblem(const ModelVisual& aVisual, const Qel::SceneModel& aModel);
+
     std::string mySpawnSource;
     ContentReport myContentReport;
 };

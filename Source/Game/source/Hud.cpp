@@ -1,5 +1,8 @@
 #include "Hud.h"
 
+#include "AudioManager.h"
+#include "GameGlobals.h"
+#include "GameWorld.h"
 #include "Util/RenderSize.h"
 
 #include "engine/Engine.h"
@@ -323,6 +326,16 @@ Hud::FrameEvents Hud::Tick(float aDeltaTime, float aLevelTimer, Qel::i32 aChapte
                                           scale);
               });
     return events;
+}
+
+void Hud::Update(const GameContext& aContext, float aLevelTimer, Qel::i32 aChapter, Qel::i32 aLevel)
+{
+    Player* player = aContext.world ? &aContext.world->myPlayer : nullptr;
+    const FrameEvents events = Tick(aContext.dt, aLevelTimer, aChapter, aLevel, player ? player->GetLives() : 0);
+    if (events.myPlayLivesSettledSound)
+        GetAudioManager().PlayRandomSfx(LIVES_SETTLED_SOUND_FIRST, LIVES_SETTLED_SOUND_LAST);
+    for (Qel::i32 i = 0; player && i < events.myLivesGained; ++i)
+        player->AddLife();
 }
 
 void Hud::Render()

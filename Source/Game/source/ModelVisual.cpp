@@ -16,3 +16,9 @@ void RenderModelInstance(ModelVisual& aVisual, int aMeshIndex, bool aPushState)
     (void)aMeshIndex;
     (void)aPushState;
 }
+
+void SetupModelInstance(ModelVisual& aVisual, const Qel::SceneModel& aModel, const Qel::Matrix4x4& aTransform)
+{
+    (void)aModel;
+    aVisual.SetTransform(aTransform);
+}

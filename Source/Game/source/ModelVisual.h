@@ -21,5 +21,14 @@ struct ModelVisual
     int GetMeshCount() const;
 };
 
+namespace Qel
+{
+struct SceneModel;
+}
+
+// Fills a visual from a scene's model value: the transform always, then the model, its
+// texture overrides, shaders and render states when the model loads.
+void SetupModelInstance(ModelVisual& aVisual, const Qel::SceneModel& aModel, const Qel::Matrix4x4& aTransform);
+
 // Draws mesh aMeshIndex (or every mesh for -1); nothing without a model.
 void RenderModelInstance(ModelVisual& aVisual, int aMeshIndex, bool aPushState);

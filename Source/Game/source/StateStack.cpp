@@ -223,9 +223,10 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         myPlayScreen.ClearPlayerPowerUp();
         break;
     case COMMAND_NEXT_LEVEL:
-        // The player keeps the power-up. The HUD's pulse starts here once the HUD exists.
+        // The player keeps the power-up.
         Clear();
         myPlayScreen.SetTimer(LEVEL_TIME);
+        myPlayScreen.GetHud().StartPulse();
         myPlayScreen.SetCheckpointActive(0);
         Push(myPlayScreen);
         myPlayScreen.RequestLevel(aCommand.myArgument);
@@ -272,12 +273,17 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         myCredits.Relayout();
         break;
     case COMMAND_LIFE_LOST:
-        // The level reloads in place: the play screen stays beneath the loading screen. With the
-        // HUD in place, a respawn at the checkpoint takes the HUD's checkpoint time instead.
+        // The level reloads in place: the play screen stays beneath the loading screen.
         myPlayScreen.SetCheckpointActive(aCommand.myAtCheckpoint);
         if (aCommand.myAtCheckpoint)
+        {
             myPlayScreen.MovePlayerToCheckpoint();
-        myPlayScreen.SetTimer(LEVEL_TIME);
+            myPlayScreen.SetTimer(myPlayScreen.GetHud().GetCheckpointTime());
+        }
+        else
+        {
+            myPlayScreen.SetTimer(LEVEL_TIME);
+        }
         myPlayScreen.RequestLevel(aCommand.myArgument);
         PrepareLoading(LOADING_LIFE_LOST);
         break;
@@ -313,10 +319,11 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         break;
     case COMMAND_ADVANCE_TRANSITION: AdvanceTransition(aContext); break;
     case COMMAND_ENDING_CREDITS:
-        // The run's statistics come from the play screen's HUD once it exists.
         Clear();
         myEndingCredits.ResetTexts();
         myEndingCredits.ResetTimer();
+        myEndingCredits.SetStatistics(myPlayScreen.GetHud().GetScore(), myPlayScreen.GetHud().GetBatteryCount(),
+                                      myPlayScreen.GetHud().GetExtraLifeCount());
         Push(myEndingCredits);
         myEndingCredits.Relayout();
         break;
