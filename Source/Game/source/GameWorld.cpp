@@ -1,6 +1,8 @@
 #include "GameWorld.h"
 
 #include "math/Camera.h"
+#include "scene/PropertyTypes.h"
+#include "scene/PropertyValue.h"
 
 GameWorld::GameWorld()
 {
@@ -14,4 +16,16 @@ void GameWorld::ClearLevel()
     myGenericModels.clear();
     myTileMap.Clear();
     myPlayer.ResetForRespawn();
+}
+
+Qel::i32 ReadObjectTag(const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    for (std::size_t i = 0; i < aCount; ++i)
+    {
+        if (aProperties[i].myType != Qel::GetPropertyType<Qel::ObjectTag>())
+            continue;
+        const Qel::ObjectTag* tag = aProperties[i].myValue.TryGet<Qel::ObjectTag>();
+        return tag ? static_cast<Qel::i32>(*tag) : 0;
+    }
+    return 0;
 }

@@ -2,11 +2,14 @@
 #include "ModelVisual.h"
 #include "Player.h"
 #include "TileMap.h"
+#include "TileStandingEnemies.h"
 #include "Util/ContentReport.h"
 
 #include "drawers/SpriteDrawer.h"
 #include "graphics/SpriteShader.h"
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +20,10 @@ namespace Qel
 {
 class Camera;
 class InputManager;
+struct PropertyRecord;
 struct SceneModel;
+template <class T>
+class CopyOnWriteWrapper;
 }
 
 class GameWorld;
@@ -43,6 +49,13 @@ struct GameContext
 class GameWorld
 {
 public:
+    // Builds an object kind the world does not build itself yet (tests plug small kinds in).
+    using OtherKindFactory = std::function<void(Qel::i32 aTag, const Qel::Matrix4x4& aTransform,
+                                                const Qel::PropertyRecord* aProperties, std::size_t aCount)>;
+    // Shows a breaking block's pieces: aModel (may be null) at aTransform, playing aClipPath once.
+    using BlockBreakEffectSpawner = std::function<void(const Qel::CopyOnWriteWrapper<Qel::SceneModel>* aModel,
+                                                       const Qel::Matrix4x4& aTransform, const std::string& aClipPath)>;
+
     GameWorld();
     ~GameWorld();
     GameWorld(const GameWorld&) = delete;
@@ -80,6 +93,13 @@ public:
     Qel::Sprite2DInstanceData myVignetteSprite;
     Qel::SpriteSharedData myVignetteBatchData;
 
+    // The enemy lists a bumped block reaches, in the order it walks them: walking owls, flying
+    // owls, beetle tanks. Each enemy kind adds its list here.
+    std::vector<std::unique_ptr<TileStandingEnemies>> myTileStandingEnemies;
+    // Kinds without a builder of their own go here when it is set, else they are reported.
+    OtherKindFactory myCreateOtherKind;
+    BlockBreakEffectSpawner mySpawnBlockBreakEffect;
+
 private:
     std::string DescribeSource() const;
     void ReportModelProblem(const ModelVisual& aVisual, const Qel::SceneModel& aModel);
@@ -87,3 +107,7 @@ private:
     std::string mySpawnSource;
     ContentReport myContentReport;
 };
+
+// The tag of a property list: the first record declared as an object tag (its name is not
+// looked at); 0 when none, or when that record holds another type.
+Qel::i32 ReadObjectTag(const Qel::PropertyRecord* aProperties, std::size_t aCount);

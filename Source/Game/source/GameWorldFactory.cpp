@@ -6,12 +6,19 @@
 #include "scene/PropertyTypes.h"
 #include "scene/PropertyValue.h"
 
+#include <cstdio>
 #include <string>
 
 namespace
 {
 using BuildObject = void (*)(GameWorld& aWorld, Qel::u32 aTag, const Qel::Matrix4x4& aTransform,
                              const Qel::PropertyRecord* aProperties, std::size_t aCount);
+
+void BuildTile(GameWorld& aWorld, Qel::u32 aTag, const Qel::Matrix4x4& aTransform,
+               const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    aWorld.myTileMap.AddTileFromSceneObject(aTransform, aProperties, aCount, aTag);
+}
 
 void BuildScenery(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
                   const Qel::PropertyRecord* aProperties, std::size_t aCount)
@@ -34,10 +41,10 @@ constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"EnemyPipeMole", nullptr},
     {"EnemyBeetletank", nullptr},
     {"EnemyFlyingMiniOwl", nullptr},
-    {"BlockBreakable", nullptr},
-    {"BlockLucky", nullptr},
-    {"BlockIndestructible", nullptr},
-    {"PlatformMoving", nullptr},
+    {"BlockBreakable", &BuildTile},
+    {"BlockLucky", &BuildTile},
+    {"BlockIndestructible", &BuildTile},
+    {"PlatformMoving", &BuildTile},
     {"BatteryPickup", nullptr},
     {"ChestGrenadePickup", nullptr},
     {"ShieldPickup", nullptr},
@@ -53,20 +60,6 @@ constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"BatterySpawn", nullptr},
 };
 
-// The first record declared as an ObjectTag decides (its name is not looked at); none, or one
-// holding another type, is tag 0.
-Qel::i32 ReadObjectTag(const Qel::PropertyRecord* aProperties, std::size_t aCount)
-{
-    const Qel::PropertyTypeBase* tagType = Qel::GetPropertyType<Qel::ObjectTag>();
-    for (std::size_t i = 0; i < aCount; ++i)
-    {
-        if (aProperties[i].myType != tagType)
-            continue;
-        const Qel::ObjectTag* tag = aProperties[i].myValue.TryGet<Qel::ObjectTag>();
-        return tag ? static_cast<Qel::i32>(*tag) : 0;
-    }
-    return 0;
-}
 }
 
 const char* GameWorld::GetKindName(Qel::i32 aTag)
@@ -83,24 +76,33 @@ void GameWorld::CreateObject(const Qel::Matrix4x4& aTransform, const Qel::Proper
                              std::size_t aCount)
 {
     const Qel::i32 tag = ReadObjectTag(aProperties, aCount);
+    const bool isTile = tag >= static_cast<Qel::i32>(Qel::ObjectTag::BlockBreakable) &&
+                        tag <= static_cast<Qel::i32>(Qel::ObjectTag::PlatformMoving);
+    // A test may take every kind but the blocks (which the tile map builds) for its own.
+    if (myCreateOtherKind && !isTile)
+    {
+        myCreateOtherKind(tag, aTransform, aProperties, aCount);
+        return;
+    }
     // Tags outside the table are scenery, as Default is.
     if (tag < 0 || tag >= Qel::OBJECT_TAG_COUNT)
     {
         CreateDefaultObject(aTransform, aProperties, aCount);
         return;
     }
-    if (tag >= static_cast<Qel::i32>(Qel::ObjectTag::BlockBreakable) &&
-        tag <= static_cast<Qel::i32>(Qel::ObjectTag::PlatformMoving))
+    const ObjectKind& kind = KINDS[tag];
+    if (isTile)
     {
         const Qel::Vector3f position = aTransform.GetTranslation();
         if (!TileMap::IsInside(TileMap::WorldToCell({position.x, position.y})))
         {
-            myContentReport.Report("outside " + mySpawnSource,
-                                   DescribeSource() + ": the block lies outside the level's grid and is left out");
+            char where[160];
+            std::snprintf(where, sizeof(where), "%s at (%g, %g) lies outside the tile grid", kind.myName, position.x,
+                          position.y);
+            myContentReport.Report("outside " + mySpawnSource + where, DescribeSource() + ": " + where + "; left out");
             return;
         }
     }
-    const ObjectKind& kind = KINDS[tag];
     if (!kind.myBuild)
     {
         myContentReport.Report("unbuilt kind " + std::to_string(tag),

@@ -184,6 +184,12 @@ void Hud::SpawnScorePopup(const Qel::Vector3f& aPosition, Qel::i32 aAmount, cons
     myScorePopups.push_back(std::move(popup));
 }
 
+void Hud::SpawnScorePopup(const Qel::Vector3f& aPosition, Qel::i32 aAmount, const Qel::Camera* aCamera,
+                          float aExtraHold, bool aScreenSpace)
+{
+    SpawnScorePopup(aPosition, aAmount, aCamera ? *aCamera : Qel::Camera(), aExtraHold, aScreenSpace);
+}
+
 Hud::IconPopup Hud::MakeLifeGainPopup(const Qel::Vector2f& aScreenPosition, float aExtraHold) const
 {
     IconPopup popup;

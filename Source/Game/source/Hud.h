@@ -89,6 +89,10 @@ public:
     // screen position when aScreenSpace.
     void SpawnScorePopup(const Qel::Vector3f& aPosition, Qel::i32 aAmount, const Qel::Camera& aCamera,
                          float aExtraHold, bool aScreenSpace);
+    // The same with the camera by pointer; without one a world position is taken relative to
+    // the world's origin.
+    void SpawnScorePopup(const Qel::Vector3f& aPosition, Qel::i32 aAmount, const Qel::Camera* aCamera,
+                         float aExtraHold, bool aScreenSpace);
     // A life-gain icon at the projected world position.
     void SpawnLifePopup(const Qel::Vector3f& aWorldPosition, const Qel::Camera& aCamera, float aExtraHold);
 

@@ -1,5 +1,8 @@
 #include "ModelVisual.h"
 
+#include "scene/CopyOnWrite.h"
+#include "scene/SceneAssets.h"
+
 bool ModelVisual::HasModel() const
 {
     return false;
@@ -21,4 +24,10 @@ void SetupModelInstance(ModelVisual& aVisual, const Qel::SceneModel& aModel, con
 {
     (void)aModel;
     aVisual.SetTransform(aTransform);
+}
+
+void SetupModelInstance(ModelVisual& aVisual, const Qel::CopyOnWriteWrapper<Qel::SceneModel>& aModel,
+                        const Qel::Matrix4x4& aTransform)
+{
+    SetupModelInstance(aVisual, aModel.Get(), aTransform);
 }

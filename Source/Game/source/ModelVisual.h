@@ -1,6 +1,13 @@
 #pragma once
 #include "math/Matrix4x4.h"
 
+namespace Qel
+{
+struct SceneModel;
+template <class T>
+class CopyOnWriteWrapper;
+}
+
 // A drawn model bound to its per-mesh render settings. The transform is always kept, with or
 // without a model: objects read their position from it, so a model that is missing (or a run
 // without a GPU) still leaves every object where the level put it.
@@ -32,3 +39,8 @@ void SetupModelInstance(ModelVisual& aVisual, const Qel::SceneModel& aModel, con
 
 // Draws mesh aMeshIndex (or every mesh for -1); nothing without a model.
 void RenderModelInstance(ModelVisual& aVisual, int aMeshIndex, bool aPushState);
+
+// Fills the visual from a scene model property. The transform is stored even when the model
+// does not load.
+void SetupModelInstance(ModelVisual& aVisual, const Qel::CopyOnWriteWrapper<Qel::SceneModel>& aModel,
+                        const Qel::Matrix4x4& aTransform);

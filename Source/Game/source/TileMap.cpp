@@ -340,28 +340,35 @@ void TileMap::UpdateTiles(GameContext& aContext)
     }
 }
 
+TileMap::CellWindow TileMap::GetRenderWindow(const Qel::Vector3f& aEye, const Qel::Vector2f& aViewSize)
+{
+    TileCell centre = WorldToCell({aEye.x, aEye.y});
+    if (!IsInside(centre))
+        centre = {0, 0};
+    // The fixed 32 x 16 window leaves cells undrawn at the sides of a wide view (and above a
+    // shaken camera), so a larger view widens it.
+    auto half = [](float aSize, Qel::i32 aMinimum) {
+        const float cells = std::isfinite(aSize) ? std::ceil(std::fabs(aSize) / (2 * CELL_SIZE)) + 1.0f : 0.0f;
+        return std::max(aMinimum, static_cast<Qel::i32>(std::min(cells, static_cast<float>(GRID_COLUMNS))));
+    };
+    const Qel::i32 halfColumns = half(aViewSize.x, 16);
+    const Qel::i32 halfRows = half(aViewSize.y, 8);
+    return {{std::max(centre.x - halfColumns, 0), std::max(centre.y - halfRows, 0)},
+            {std::min(centre.x + halfColumns - 1, GRID_COLUMNS - 1), std::min(centre.y + halfRows - 1, GRID_ROWS - 1)}};
+}
+
 void TileMap::Render(int aPass)
 {
     Qel::GraphicsStateStack* stack = Qel::GraphicsStateStack::GetActive();
     if (!stack)
         return;
     const Qel::Camera& camera = stack->GetCamera();
-    const Qel::Vector3f eye = camera.GetPosition();
-    TileCell centre = WorldToCell({eye.x, eye.y});
-    if (!IsInside(centre))
-        centre = {0, 0};
-
-    // At least 32 x 16 cells around the camera, more when the view is wider or taller than that.
-    const Qel::Vector2f view = camera.GetOrthographicSize();
-    const Qel::i32 halfColumns = std::max<Qel::i32>(16, static_cast<Qel::i32>(std::ceil(view.x / (2 * CELL_SIZE))) + 1);
-    const Qel::i32 halfRows = std::max<Qel::i32>(8, static_cast<Qel::i32>(std::ceil(view.y / (2 * CELL_SIZE))) + 1);
+    const CellWindow window = GetRenderWindow(camera.GetPosition(), camera.GetOrthographicSize());
 
     stack->Push();
-    const Qel::i32 r0 = std::max(centre.y - halfRows, 0), r1 = std::min(centre.y + halfRows - 1, GRID_ROWS - 1);
-    const Qel::i32 c0 = std::max(centre.x - halfColumns, 0), c1 = std::min(centre.x + halfColumns - 1, GRID_COLUMNS - 1);
-    for (Qel::i32 r = r0; r <= r1; ++r)
+    for (Qel::i32 r = window.myFirst.y; r <= window.myLast.y; ++r)
     {
-        for (Qel::i32 c = c0; c <= c1; ++c)
+        for (Qel::i32 c = window.myFirst.x; c <= window.myLast.x; ++c)
         {
             ModelVisual& visual = myCells[ChunkIndex({c, r})].myVisuals[SlotIndex({c, r})];
             if (visual.HasModel() && visual.GetMeshCount() > aPass)

@@ -121,6 +121,16 @@ public:
     void UpdateTiles(GameContext& aContext);
     void Render(int aPass);
 
+    // The cells Render visits for a camera at aEye seeing aViewSize: at least 32 x 16 around
+    // the camera's cell ((0, 0) when it is outside the grid), more for a wider or taller view;
+    // clamped to the grid. First and last cell, inclusive.
+    struct CellWindow
+    {
+        TileCell myFirst;
+        TileCell myLast;
+    };
+    static CellWindow GetRenderWindow(const Qel::Vector3f& aEye, const Qel::Vector2f& aViewSize);
+
     const std::vector<TileHit>& GetHitQueue() const { return myHitQueue; }
     const std::vector<TileCell>& GetActiveCells() const { return myActiveCells; }
     std::vector<MovingPlatform>& GetMovingPlatforms() { return myMovingPlatforms; }

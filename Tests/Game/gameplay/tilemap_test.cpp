@@ -540,3 +540,25 @@ TEST(TileMap, BusyTileRemovingItselfInUpdateLeavesTheList)
     map.UpdateTiles(context);
     EXPECT_TRUE(map.GetActiveCells().empty());
 }
+
+TEST(TileMap, RenderWindowAroundTheCamera)
+{
+    struct Case
+    {
+        Qel::Vector3f eye;
+        Qel::Vector2f view;
+        TileCell first, last;
+    } cases[] = {
+        {{0, 100, 0}, {1920, 1080}, {4, 0}, {35, 9}},          // cell (20, 2): rows -6..9 clamped
+        {{20000, 1500, 0}, {3000, 1400}, {204, 8}, {235, 23}}, // cell (220, 16): 32 x 16
+        {{20000, 1500, 0}, {3400, 1700}, {202, 6}, {237, 25}}, // a wider view: 36 x 20
+        {{-5000, 0, 0}, {1920, 1080}, {0, 0}, {15, 7}},        // outside the grid: around (0, 0)
+        {{48000, 2900, 0}, {1920, 1080}, {484, 22}, {511, 31}},
+    };
+    for (const Case& c : cases)
+    {
+        const TileMap::CellWindow w = TileMap::GetRenderWindow(c.eye, c.view);
+        EXPECT_EQ(w.myFirst, c.first) << c.eye.x << "," << c.eye.y;
+        EXPECT_EQ(w.myLast, c.last) << c.eye.x << "," << c.eye.y;
+    }
+}

@@ -346,6 +346,22 @@ ObjectDefinition* ObjectDefinitionManager::Find(StringId aName) const
     return it == myDefinitions.end() ? nullptr : it->second.get();
 }
 
+ObjectDefinition* ObjectDefinitionManager::Add(const ObjectDefinition& aDefinition)
+{
+    std::unique_ptr<ObjectDefinition>& slot = myDefinitions[aDefinition.myName];
+    if (!slot)
+    {
+        slot = std::make_unique<ObjectDefinition>();
+    }
+    *slot = aDefinition;
+    return slot.get();
+}
+
+void ObjectDefinitionManager::Remove(StringId aName)
+{
+    myDefinitions.erase(aName);
+}
+
 ObjectDefinition* ObjectDefinitionManager::GetOrCreate(const fs::path& aFilePath)
 {
     return GetOrCreate(aFilePath, GetDefaultContentLog());

@@ -47,6 +47,12 @@ public:
     ObjectDefinition* GetOrCreate(const std::filesystem::path& aFilePath);
     ObjectDefinition* GetOrCreate(const std::filesystem::path& aFilePath, ContentLog& aLog);
 
+    // A definition made in memory (tests, tools), found by its name like a loaded one. One of
+    // the same name is overwritten in place, so pointers to it stay valid.
+    ObjectDefinition* Add(const ObjectDefinition& aDefinition);
+    // Forgets a definition made by Add (tests only: pointers to it dangle afterwards).
+    void Remove(StringId aName);
+
     // The root of LoadAll; the game asset root until then.
     std::filesystem::path GetRoot() const;
     std::size_t GetCount() const { return myDefinitions.size(); }

@@ -1,10 +1,13 @@
 #include "Objects/MovingPlatform.h"
 
 #include "GameWorld.h"
+#include "scene/PropertyTypes.h"
+#include "scene/PropertyValue.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 namespace
 {
@@ -12,6 +15,43 @@ float FiniteOrZero(float aValue)
 {
     return std::isfinite(aValue) ? aValue : 0.0f;
 }
+}
+
+void MovingPlatform::Init(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties, std::size_t aCount,
+                          const std::string& aName)
+{
+    MovingPlatformSettings settings;
+    const Qel::ModelValue* model = nullptr;
+    auto read = [](const Qel::PropertyRecord& aRecord, Qel::StringId aKey, auto& aOut) {
+        using T = std::remove_reference_t<decltype(aOut)>;
+        if (aRecord.myName != aKey || aRecord.myType != Qel::GetPropertyType<T>())
+            return false;
+        if (const T* value = aRecord.myValue.TryGet<T>())
+            aOut = *value;
+        return true;
+    };
+    for (std::size_t i = 0; i < aCount; ++i)
+    {
+        const Qel::PropertyRecord& r = aProperties[i];
+        if (r.myType == Qel::GetPropertyType<Qel::ModelValue>())
+        {
+            if (const Qel::ModelValue* value = r.myValue.TryGet<Qel::ModelValue>())
+                model = value;
+            continue;
+        }
+        read(r, Qel::StringId("HitboxWidth"), settings.myHitboxWidth) ||
+            read(r, Qel::StringId("HitboxOffset"), settings.myHitboxOffset) ||
+            read(r, Qel::StringId("TargetA"), settings.myTargetA) ||
+            read(r, Qel::StringId("TargetB"), settings.myTargetB) ||
+            read(r, Qel::StringId("StartingTargetIsA"), settings.myStartsAtA) ||
+            read(r, Qel::StringId("ShouldWait"), settings.myWaits) ||
+            read(r, Qel::StringId("Acceleration"), settings.myAcceleration) ||
+            read(r, Qel::StringId("Deacceleration"), settings.myDeceleration) ||
+            read(r, Qel::StringId("MaxSpeed"), settings.myMaxSpeed);
+    }
+    Init(aTransform, settings, aName);
+    if (model)
+        SetupModelInstance(myModel, *model, aTransform);
 }
 
 void MovingPlatform::Init(const Qel::Matrix4x4& aTransform, const MovingPlatformSettings& aSettings,
