@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
 
 using namespace Qel;
 using Json = nlohmann::json;
@@ -375,4 +380,134 @@ TEST_F(ObjectDefinitions, MergeOfPerInstanceOverrides)
         ApplyPerInstanceProperties(object, manager, none);
         EXPECT_TRUE(none.empty());
     }
+}
+
+// ---- The definition writer -----------------------------------------------------------------
+
+namespace
+{
+std::string ReadFile(const std::filesystem::path& aPath)
+{
+    std::ifstream in(aPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FolderNames(const std::filesystem::path& aFolder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(aFolder))
+    {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}
+
+TEST_F(ObjectDefinitions, GetOrCreateWritesTheEmptyDefinitionOnce)
+{
+    ObjectDefinitionManager manager;
+    manager.LoadAll(myRoot.Path().string(), myLog);
+    ObjectDefinition* created = manager.GetOrCreate("objects/drops/QLO_New.qlo", myLog);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->myName, Id("QLO_New"));
+    EXPECT_EQ(created->myPath, "objects/drops/QLO_New.qlo");
+    EXPECT_TRUE(created->myProperties.empty());
+    const auto file = myRoot.Path() / "objects/drops/QLO_New.qlo";
+    EXPECT_EQ(ReadFile(file), "{\n  \"parent-object-definition\": \"\"\n}");
+    EXPECT_EQ(FolderNames(file.parent_path()), std::vector<std::string>{"QLO_New.qlo"}); // no temporary left
+
+    const auto written = std::filesystem::last_write_time(file);
+    EXPECT_EQ(manager.GetOrCreate("elsewhere/QLO_New.qlo", myLog), created);
+    EXPECT_EQ(std::filesystem::last_write_time(file), written);
+    EXPECT_EQ(manager.Find(Id("QLO_New")), created);
+
+    // No extension: the file gets ".qlo", the definition keeps the path as given.
+    ObjectDefinition* bare = manager.GetOrCreate("objects/QLO_NoExt", myLog);
+    EXPECT_EQ(bare->myPath, "objects/QLO_NoExt");
+    EXPECT_TRUE(std::filesystem::exists(myRoot.Path() / "objects/QLO_NoExt.qlo"));
+}
+
+TEST_F(ObjectDefinitions, GetOrCreateRefusesUnsafeTargetsAndNeverOverwrites)
+{
+    myRoot.Write("game/.keep", "");
+    ObjectDefinitionManager manager;
+    manager.LoadAll((myRoot.Path() / "game").string(), myLog);
+    const auto before = FolderNames(myRoot.Path());
+
+    // An empty path: one shared in-memory definition, nothing written (not even "<root>/.qlo").
+    ObjectDefinition* empty = manager.GetOrCreate("", myLog);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(manager.GetOrCreate("", myLog), empty);
+    for (const char* unsafe : {"../QLO_Out.qlo", "/tmp/QLO_Abs.qlo", "a/../../QLO_Up.qlo", "docs/readme.txt"})
+    {
+        SCOPED_TRACE(unsafe);
+        ObjectDefinition* definition = manager.GetOrCreate(unsafe, myLog);
+        ASSERT_NE(definition, nullptr); // still usable in memory
+        EXPECT_TRUE(definition->myProperties.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists("/tmp/QLO_Abs.qlo"));
+    EXPECT_EQ(FolderNames(myRoot.Path()), before);
+    EXPECT_EQ(myLog.GetErrorCount(), 4);
+
+    // A file that appeared after start is read, not overwritten.
+    myRoot.Write("game/objects/QLO_Late.qlo", LUCKY);
+    ObjectDefinition* late = manager.GetOrCreate("objects/QLO_Late.qlo", myLog);
+    EXPECT_EQ(late->myProperties.size(), 6u);
+    EXPECT_EQ(ReadFile(myRoot.Path() / "game/objects/QLO_Late.qlo"), LUCKY);
+}
+
+TEST_F(ObjectDefinitions, WriteFailureKeepsTheOldStateAndReports)
+{
+    // A folder where the file should go: the final rename fails after the text was written.
+    myRoot.Write("objects/QLO_Dir.qlo/inside", "kept");
+    ObjectDefinition blocked;
+    blocked.myName = Id("QLO_Dir");
+    blocked.myPath = "objects/QLO_Dir.qlo";
+    EXPECT_EQ(WriteObjectDefinition(blocked, myRoot.Path(), WriteMode::Replace, myLog), WriteResult::Failed);
+    EXPECT_EQ(ReadFile(myRoot.Path() / "objects/QLO_Dir.qlo/inside"), "kept");
+    EXPECT_EQ(FolderNames(myRoot.Path() / "objects"), std::vector<std::string>{"QLO_Dir.qlo"});
+    EXPECT_TRUE(myLog.Contains("objects/QLO_Dir.qlo"));
+}
+
+TEST_F(ObjectDefinitions, WriteIntoReadOnlyFolderKeepsTheOldFile)
+{
+    if (::geteuid() == 0)
+    {
+        GTEST_SKIP() << "root ignores folder permissions";
+    }
+    myRoot.Write("locked/QLO_Old.qlo", "old");
+    std::filesystem::permissions(myRoot.Path() / "locked", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    ObjectDefinition definition;
+    definition.myName = Id("QLO_Old");
+    definition.myPath = "locked/QLO_Old.qlo";
+    EXPECT_EQ(WriteObjectDefinition(definition, myRoot.Path(), WriteMode::Replace, myLog), WriteResult::Failed);
+    EXPECT_EQ(ReadFile(myRoot.Path() / "locked/QLO_Old.qlo"), "old");
+    EXPECT_TRUE(myLog.Contains("locked/QLO_Old.qlo"));
+    std::filesystem::permissions(myRoot.Path() / "locked", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
+TEST_F(ObjectDefinitions, WriterFormAndRoundTrip)
+{
+    myRoot.Write("objects/QLO_BlockLucky.qlo", LUCKY);
+    ObjectDefinition read;
+    ReadObjectDefinition(read, myRoot.Path(), "objects/QLO_BlockLucky.qlo", myLog);
+    read.myPath = "out/QLO_BlockLucky.qlo";
+    read.myParent = Id("QLO_Base");
+    ASSERT_EQ(WriteObjectDefinition(read, myRoot.Path(), WriteMode::Replace, myLog), WriteResult::Written);
+    const std::string text = ReadFile(myRoot.Path() / "out/QLO_BlockLucky.qlo");
+    // Keys sorted, 2-space indent, no newline at the end.
+    EXPECT_EQ(text.rfind("{\n  \"parent-object-definition\": \"QLO_Base\",\n  \"properties\": [\n    {\n"
+                                   "      \"description\": \"\",\n      \"group\": \"\",\n      \"is-dynamic\": false,\n"
+                                   "      \"is-per-instance\": false,\n", 0), 0u);
+    EXPECT_NE(text.find("\"value\": 1.5\n"), std::string::npos);
+    EXPECT_EQ(text.back(), '}');
+
+    ObjectDefinition back;
+    ReadObjectDefinition(back, myRoot.Path(), "out/QLO_BlockLucky.qlo", myLog);
+    EXPECT_EQ(back.myParent, Id("QLO_Base"));
+    EXPECT_EQ(ObjectDefinitionToText(back), ObjectDefinitionToText(read));
+    EXPECT_EQ(myLog.GetErrorCount(), 0);
 }
