@@ -1,5 +1,6 @@
 #include "GamePlayingState.h"
 
+#include "AnimatedEffectPool.h"
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "InputMapper.h"
@@ -18,7 +19,9 @@
 #include "math/Camera.h"
 #include "math/Random.h"
 #include "scene/ObjectDefinition.h"
+#include "scene/CopyOnWrite.h"
 #include "scene/Scene.h"
+#include "scene/SceneAssets.h"
 #include "settings/Settings.h"
 #include "texture/TextureManager.h"
 
@@ -65,7 +68,21 @@ bool CheckLevelFiles(const std::string& aLevelPath)
 }
 }
 
-GamePlayingState::GamePlayingState() = default;
+GamePlayingState::GamePlayingState()
+{
+    // A breaking block's pieces play once in the effect pool (a second when the clip has no
+    // length of its own).
+    myWorld.mySpawnBlockBreakEffect = [](const Qel::CopyOnWriteWrapper<Qel::SceneModel>* aModel,
+                                         const Qel::Matrix4x4& aTransform, const std::string& aClipPath)
+    {
+        AnimatedModel pieces;
+        if (aModel)
+            AnimatedModel::Load(pieces, aModel->Get(), aTransform);
+        else
+            pieces.SetTransform(aTransform);
+        AnimatedEffectPool::Get().Spawn(aClipPath, pieces, 1.0f, false);
+    };
+}
 GamePlayingState::~GamePlayingState() = default;
 
 void GamePlayingState::Record(PlayStep aStep)
@@ -418,6 +435,7 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::EndingCutscenesWorld);
     RecordRender(RenderStep::Checkpoint);
     RecordRender(RenderStep::Effects);
+    AnimatedEffectPool::Get().Render();
     RecordRender(RenderStep::FanTriggers);
     RecordRender(RenderStep::MiniOwls);
     RecordRender(RenderStep::FlyingMiniOwls);

@@ -1,5 +1,7 @@
 #include "StateStack.h"
 
+#include "AnimatedEffectPool.h"
+
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "input/InputManager.h"
@@ -83,8 +85,8 @@ void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInput
     context.myInput = &aInput;
     const StateCommand command = myScreenStack.back()->Update(context);
 
-    // Every frame, whatever is on top (the pause menu included). The one-shot effect pool of the
-    // play screen is advanced here too, once it exists.
+    // Every frame, whatever is on top (the pause menu included).
+    AnimatedEffectPool::Get().Update(aDeltaTime);
     GetAudioManager().Update(aDeltaTime);
 
     Execute(command, context);
