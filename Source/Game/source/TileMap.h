@@ -57,7 +57,6 @@ enum : Qel::u32
 // A block as read from its scene object, ready to be placed.
 struct TileDescription
 {
-    Qel::u32 myTag = TILE_TAG_INDESTRUCTIBLE;
     Qel::i32 myWidth = 1;
     Qel::i32 myHeight = 1;
     Qel::u8 myMaterial = TILE_MATERIAL_CONCRETE;
@@ -98,7 +97,8 @@ public:
     TileBehavior* GetBehavior(const TileCell& aCell) const;
     ModelVisual* GetVisual(const TileCell& aCell);
 
-    // A block or platform from a scene object (tags 7 to 10).
+    // A block or platform from a scene object (tags 7 to 10). Values outside their tables are
+    // mended and a block outside the grid is skipped, each with a message naming the object.
     void AddTileFromSceneObject(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties,
                                 std::size_t aCount, Qel::u32 aTag);
     // Places a solid block with its behaviour (which may be null) at the cell of the
@@ -106,6 +106,7 @@ public:
     // Returns the anchor cell, or (-1, -1) when the block lies outside the grid.
     TileCell AddTile(const Qel::Matrix4x4& aTransform, const TileDescription& aTile,
                      std::unique_ptr<TileBehavior> aBehavior);
+    // The reference lasts until the next platform is added.
     MovingPlatform& AddMovingPlatform(const MovingPlatform& aPlatform);
 
     // The cell becomes empty; its behaviour is deleted. The material byte stays.

@@ -57,7 +57,6 @@ void TileMap::AddTileFromSceneObject(const Qel::Matrix4x4& aTransform, const Qel
     }
 
     TileDescription tile;
-    tile.myTag = aTag;
     Qel::i32 width = 1, height = 1;
     Qel::u8 dropKind = 0;
     Qel::StringId chestGrenade, shield, battery, life, replaceBlock;
