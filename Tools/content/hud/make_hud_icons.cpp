@@ -177,10 +177,10 @@ int main(int argc, char** argv)
             ok = false;
         }
     };
-    png("T_UI_LifeIcon.png", 96, LifeIcon);
-    png("T_UI_BatteryIcon.png", 96, BatteryIcon);
+    png("T_UI_LifeIcon.png", 64, LifeIcon);
+    png("T_UI_BatteryIcon.png", 64, BatteryIcon);
 
-    constexpr int GAIN_SIZE = 128;
+    constexpr int GAIN_SIZE = 96;
     const std::vector<unsigned char> gain = Rasterise(GAIN_SIZE, LifeIncreaseIcon);
     const std::filesystem::path gainPath = folder / "T_UI_LifeIncreaseIcon.dds";
     if (!FbxGen::WriteDds(gainPath, GAIN_SIZE, GAIN_SIZE,
