@@ -88,6 +88,9 @@ void GameWorld::CreateObject(const Qel::Matrix4x4& aTransform, const Qel::Proper
     // Tags outside the table are scenery, as Default is.
     if (tag < 0 || tag >= Qel::OBJECT_TAG_COUNT)
     {
+        myContentReport.Report("unknown tag " + std::to_string(tag),
+                               DescribeSource() + ": object tag " + std::to_string(tag) +
+                                   " is no known kind; the object is plain scenery");
         CreateDefaultObject(aTransform, aProperties, aCount);
         return;
     }

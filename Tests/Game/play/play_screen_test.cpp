@@ -67,6 +67,7 @@ TEST_F(PlayFixture, ASmallLevelLoadsEndToEndAndEachProblemIsReportedOnce)
     EXPECT_EQ(CountContaining(report, "scenes/small/level2.qls: object \""), static_cast<int>(report.GetMessages().size()));
     EXPECT_EQ(CountContaining(report, "hero\": objects of kind Player"), 1);
     EXPECT_EQ(CountContaining(report, "\"QLO_DoesNotExist\" does not exist"), 1);
+    EXPECT_EQ(CountContaining(report, "object tag 30 is no known kind"), 1);
     EXPECT_EQ(CountContaining(report, "object \"crate\": the model \"models/none/SM_Nothing.fbx\""), 1);
     // A missing particle file runs the default system; an empty path adds no emitter.
     ASSERT_EQ(world.myGenericParticles.size(), 1u);
