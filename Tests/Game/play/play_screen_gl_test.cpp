@@ -17,8 +17,36 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdlib>
+#include <new>
 #include <string>
+
+namespace
+{
+std::atomic<long> ourAllocations{0};
+}
+
+void* operator new(std::size_t aSize)
+{
+    ++ourAllocations;
+    if (void* memory = std::malloc(aSize ? aSize : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t aSize) { return operator new(aSize); }
+void* operator new(std::size_t aSize, const std::nothrow_t&) noexcept
+{
+    ++ourAllocations;
+    return std::malloc(aSize ? aSize : 1);
+}
+void* operator new[](std::size_t aSize, const std::nothrow_t& aTag) noexcept { return operator new(aSize, aTag); }
+void operator delete(void* aMemory) noexcept { std::free(aMemory); }
+void operator delete(void* aMemory, std::size_t) noexcept { std::free(aMemory); }
+void operator delete[](void* aMemory) noexcept { std::free(aMemory); }
+void operator delete[](void* aMemory, std::size_t) noexcept { std::free(aMemory); }
+void operator delete(void* aMemory, const std::nothrow_t&) noexcept { std::free(aMemory); }
+void operator delete[](void* aMemory, const std::nothrow_t&) noexcept { std::free(aMemory); }
 
 namespace
 {
@@ -86,7 +114,7 @@ protected:
     std::filesystem::path myGameRoot;
 };
 
-TEST_F(PlayScreenGL, TheLevelsModelsDrawWhereTheCameraFramesThem)
+TEST_F(PlayScreenGL, TheLevelsModelsDrawWhereTheCameraFramesThemWithoutAllocating)
 {
     Qel::Engine& engine = *Qel::Engine::GetInstance();
     GamePlayingState play;
@@ -105,6 +133,7 @@ TEST_F(PlayScreenGL, TheLevelsModelsDrawWhereTheCameraFramesThem)
     play.GetWorld().myVignetteSprite.mySkip = true;
 
     std::vector<Qel::u8> pixels;
+    long frameAllocations = 0;
     for (int frame = 0; frame < 120; ++frame)
     {
         ASSERT_TRUE(engine.BeginFrame());
@@ -112,12 +141,18 @@ TEST_F(PlayScreenGL, TheLevelsModelsDrawWhereTheCameraFramesThem)
         context.myActions = &actions;
         context.myDeltaTime = 1.0f / 60.0f;
         context.myInput = &input;
-        ASSERT_EQ(play.Update(context).myCode, COMMAND_NONE);
+        const long before = ourAllocations.load();
+        const StateCommand command = play.Update(context);
         play.Render();
+        // After the first frames (fonts, shaders and buffers made on first use) none allocates.
+        if (frame >= 60)
+            frameAllocations += ourAllocations.load() - before;
+        ASSERT_EQ(command.myCode, COMMAND_NONE);
         if (frame == 119)
             pixels = engine.GetDX11()->ReadBackBufferRGBA8();
         engine.EndFrame();
     }
+    EXPECT_EQ(frameAllocations, 0);
     // The player stands at the origin: the camera rests on the left bound, 500, at height 700.
     const Qel::Vector3f eye = play.GetWorld().myCamera->GetPosition();
     EXPECT_NEAR(eye.x, 500.0f, 1.0f);
