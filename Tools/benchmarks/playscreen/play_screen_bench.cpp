@@ -132,6 +132,7 @@ void BM_PlayScreenFrame(benchmark::State& aState)
         }
     }
     aState.counters["engine"] = ourEngine ? 1 : 0;
+    aState.counters["draws"] = Qel::ourLastFrameDrawCallCount;
     aState.counters["tiles"] = TILES;
     aState.counters["scenery"] = static_cast<double>(session.myPlay.GetWorld().myGenericModels.size());
 }
