@@ -455,7 +455,8 @@ void GamePlayingState::Render()
     if (states && myWorld.myCamera)
         states->SetCamera(*myWorld.myCamera);
 
-    const float fanZ = 0.0f;
+    // Parallax layers split around the last event fan's depth (0 while the level has none);
+    // the layers and fans are drawn here once their kinds are part of the game.
     RecordRender(RenderStep::ParallaxBehindFans);
     RecordRender(RenderStep::EventFans);
     RecordRender(RenderStep::ParallaxFront);
@@ -509,7 +510,6 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::TilesPass3);
     myWorld.myTileMap.Render(3);
     RecordRender(RenderStep::ParallaxBack);
-    (void)fanZ;
 
     RecordRender(RenderStep::Vignette);
     if (Qel::RenderTarget* target = Qel::DX11::GetActiveRenderTarget())
