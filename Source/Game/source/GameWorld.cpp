@@ -26,6 +26,12 @@ void GameWorld::CreateObject(const Qel::Matrix4x4& aTransform, const Qel::Proper
                              std::size_t aCount)
 {
     const Qel::i32 tag = ReadObjectTag(aProperties, aCount);
+    if (tag == static_cast<Qel::i32>(Qel::ObjectTag::Player))
+    {
+        myPlayer.Init(aTransform, aProperties, aCount);
+        myPlayer.Unlock();
+        return;
+    }
     if (tag >= static_cast<Qel::i32>(TILE_TAG_BREAKABLE) && tag <= static_cast<Qel::i32>(TILE_TAG_PLATFORM))
     {
         myTileMap.AddTileFromSceneObject(aTransform, aProperties, aCount, static_cast<Qel::u32>(tag));

@@ -1,4 +1,5 @@
 #pragma once
+#include "EnemyContacts.h"
 #include "Player.h"
 #include "TileMap.h"
 #include "TileStandingEnemies.h"
@@ -63,6 +64,10 @@ public:
     std::vector<std::unique_ptr<TileStandingEnemies>> myTileStandingEnemies;
     OtherKindFactory myCreateOtherKind;
     BlockBreakEffectSpawner mySpawnBlockBreakEffect;
+    // The enemy lists the player's contact pass walks, by EnemyContactKind; each enemy kind sets
+    // its own. The thrown grenades not exploded yet; the grenade kind sets it (unset: none).
+    std::unique_ptr<EnemyContacts> myEnemyContacts[ENEMY_CONTACT_KIND_COUNT];
+    std::function<std::size_t()> myCountLiveGrenades;
 
 private:
     std::vector<Qel::i32> myReportedKinds;
