@@ -511,3 +511,52 @@ TEST_F(ObjectDefinitions, WriterFormAndRoundTrip)
     EXPECT_EQ(ObjectDefinitionToText(back), ObjectDefinitionToText(read));
     EXPECT_EQ(myLog.GetErrorCount(), 0);
 }
+
+// The whole road of a level: definitions at start, the scene, then each object's merged list.
+TEST_F(SceneLoad, LevelWithDefinitionsMergesOverrides)
+{
+    myRoot.Write("objects/blocks/QLO_BlockLucky.qlo", LUCKY);
+    myRoot.Write("objects/drops/QLO_BatterySpawn.qlo", R"({"parent-object-definition": ""})");
+    myRoot.Write(LEVEL, "");
+    WriteObject(GUID_A, R"({"name": "Lucky", "object-definition": "QLO_BlockLucky", "translation": [100, 200, 0],
+        "properties": [{"name": "DropType", "type": "DropType", "value": 2},
+                       {"name": "TileMaterial", "type": "Int", "value": 2}]})");
+    WriteObject(GUID_B, R"({"name": "Plain", "object-definition": "QLO_BatterySpawn", "isHidden": true})");
+
+    ObjectDefinitionManager definitions;
+    definitions.LoadAll(myRoot.Path().string(), myLog);
+    Scene scene;
+    ASSERT_TRUE(Load(scene));
+    EXPECT_EQ(myLog.GetMessages().size(), 0u);
+
+    std::vector<PropertyRecord> merged;
+    const SceneObject& lucky = *scene.myObjects.at(*GetGuidIndex(GUID_A));
+    ApplyPerInstanceProperties(lucky, definitions, merged);
+    ASSERT_EQ(merged.size(), 6u);
+    EXPECT_EQ(*FindProperty<ObjectTag>(merged, Id("Object Tag")), ObjectTag::BlockLucky);
+    EXPECT_EQ(*FindProperty<DropType>(merged, Id("DropType")), DropType::Life);              // overridden
+    EXPECT_EQ(*FindProperty<TileMaterial>(merged, Id("TileMaterial")), TileMaterial::Metal); // other type: kept
+    const ObjectReferenceValue* drop = FindProperty<ObjectReferenceValue>(merged, Id("BatterySpawn"));
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(definitions.GetOrCreate(std::string((*drop)->myPath.GetView()), myLog),
+              definitions.Find(Id("QLO_BatterySpawn")));
+
+    merged.clear();
+    const SceneObject& plain = *scene.myObjects.at(*GetGuidIndex(GUID_B));
+    EXPECT_TRUE(plain.myIsHidden);
+    ApplyPerInstanceProperties(plain, definitions, merged);
+    EXPECT_TRUE(merged.empty());
+}
+
+// A crash between writing the temporary file and renaming it leaves the old file and a hidden
+// temporary that no loader takes for a definition.
+TEST_F(ObjectDefinitions, LeftoverTemporaryFromACrashIsIgnored)
+{
+    myRoot.Write("objects/QLO_Kept.qlo", R"({"parent-object-definition": "old"})");
+    myRoot.Write("objects/.QLO_Kept.qlo.tmp123-0", "{\n  \"parent-object-");
+    ObjectDefinitionManager manager;
+    manager.LoadAll(myRoot.Path().string(), myLog);
+    EXPECT_EQ(manager.GetCount(), 1u);
+    EXPECT_EQ(manager.Find(Id("QLO_Kept"))->myParent, Id("old"));
+    EXPECT_EQ(myLog.GetMessages().size(), 0u);
+}

@@ -40,7 +40,12 @@ void ContentLog::Emit(bool aIsError, std::string_view aFile, std::string aLine)
         *out << aLine << '\n';
         out->flush();
     }
-    myMessages.push_back({aIsError, std::string(aFile), std::move(aLine)});
+    // A long-running game keeps loading levels; the printed lines are what matter there.
+    constexpr std::size_t KEPT_MESSAGES = 4096;
+    if (myMessages.size() < KEPT_MESSAGES)
+    {
+        myMessages.push_back({aIsError, std::string(aFile), std::move(aLine)});
+    }
 }
 
 ContentLog& GetDefaultContentLog()

@@ -331,9 +331,10 @@ void ObjectDefinitionManager::LoadAll(std::string_view aRoot, ContentLog& aLog)
             continue;
         }
         const StringId name = definition->myName;
-        if (myDefinitions.contains(name))
+        if (const auto kept = myDefinitions.find(name); kept != myDefinitions.end())
         {
             aLog.ErrorLine(file.string(), DUPLICATE_MESSAGE + std::string(name.GetView()));
+            aLog.Warning(file.string(), "skipped; " + kept->second->myPath + " keeps the name");
             continue;
         }
         myDefinitions.emplace(name, std::move(definition));
