@@ -142,3 +142,16 @@ TEST(ParticleInstanceTest, SpriteIsCentredAndScaled)
     EXPECT_NEAR(sprite(4, 1), 95.0f, 1e-4f);
     EXPECT_NEAR(sprite(4, 2), 205.0f, 1e-4f);
 }
+
+TEST(ParticleInstanceTest, RotationActsInTheParticlesOwnFrame)
+{
+    ParticleSystem system = StillSystem(1, false, 10.0f);
+    system.angularVelocityMin = system.angularVelocityMax = {0.0f, 0.0f, 180.0f};
+    ParticleSystemInstance instance;
+    instance.Init(&system, Matrix4x4::CreateTranslation({5.0f, 0.0f, 0.0f}));
+    instance.Update(0.5f);   // a quarter turn about z
+    const Matrix4x4& m = instance.GetParticles()[0].myTransform;
+    const Matrix4x4 expected = Matrix4x4::CreateRotationAroundZ(90.0f) * Matrix4x4::CreateTranslation({5.0f, 0.0f, 0.0f});
+    for (u32 i = 0; i < 16; ++i)
+        EXPECT_NEAR(m[i], expected[i], 1e-5f) << i;
+}

@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 #include "graphics/GraphicsEngine.h"
 #include "graphics/GraphicsStateStack.h"
+#include "math/MathConstants.h"
 #include "math/Random.h"
 #include "texture/TextureManager.h"
 
@@ -269,11 +270,18 @@ void ParticleSystemInstance::Update(float aDeltaTime)
         particle.myTransform.SetTranslation(position);
         if (particle.myIsRotating && particle.myAngularVelocity.LengthSqr() > 0.0f)
         {
-            const Vector3f degrees = particle.myAngularVelocity * dt;
-            const Matrix4x4 rx = Matrix4x4::CreateRotationAroundX(degrees.x);
-            const Matrix4x4 ry = Matrix4x4::CreateRotationAroundY(degrees.y);
-            const Matrix4x4 rz = Matrix4x4::CreateRotationAroundZ(degrees.z);
-            particle.myTransform = rx * ry * rz * particle.myTransform;
+            // Rx x Ry x Rz x transform, written out for the upper 3 x 3 (the position row stays).
+            const Vector3f radians = particle.myAngularVelocity * (dt * DEG_TO_RAD);
+            const float cx = std::cos(radians.x), sx = std::sin(radians.x), cy = std::cos(radians.y),
+                        sy = std::sin(radians.y), cz = std::cos(radians.z), sz = std::sin(radians.z);
+            const float r[3][3] = {{cy * cz, cy * sz, -sy},
+                                   {sx * sy * cz - cx * sz, sx * sy * sz + cx * cz, sx * cy},
+                                   {cx * sy * cz + sx * sz, cx * sy * sz - sx * cz, cx * cy}};
+            const Vector3f rows[3] = {RowOf(particle.myTransform, 1), RowOf(particle.myTransform, 2),
+                                      RowOf(particle.myTransform, 3)};
+            for (int row = 0; row < 3; ++row)
+                SetRow3(particle.myTransform, row + 1,
+                        rows[0] * r[row][0] + rows[1] * r[row][1] + rows[2] * r[row][2]);
         }
 
         const float size = EvaluateEasing(system.scaleEasing, particle.myAge / particle.myLifetime) * particle.myScale;
