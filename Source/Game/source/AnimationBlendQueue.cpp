@@ -1,5 +1,6 @@
 #include "AnimationBlendQueue.h"
 
+#include "Util/AnimationUtil.h"
 #include "core/Assert.h"
 
 #include <algorithm>
@@ -48,14 +49,7 @@ float AnimationBlendQueue::Advance(AnimationBlendEntry& aEntry, float aDeltaTime
 
 void AnimationBlendQueue::BlendPose(Qel::Pose& aPose, const Qel::Pose& aBlend, float aWeight)
 {
-    if (aPose.myCount != aBlend.myCount)
+    if (aPose.myCount != 0 && aPose.myCount != aBlend.myCount)
         return;
-    for (Qel::u64 j = 0; j < aPose.myCount && j < aPose.myJoints.size(); ++j)
-    {
-        Qel::JointTransform& s = aPose.myJoints[j];
-        const Qel::JointTransform& b = aBlend.myJoints[j];
-        s.myRotation = Qel::Quaternion::Slerp(s.myRotation, b.myRotation, aWeight);
-        s.myTranslation = s.myTranslation + (b.myTranslation - s.myTranslation) * aWeight;
-        s.myScale = s.myScale + (b.myScale - s.myScale) * aWeight;
-    }
+    AnimationUtil::BlendPose(aPose, aBlend, aWeight);
 }

@@ -62,8 +62,8 @@ public:
     void DropBlendedOut();
     // elapsed += dt within [0, blend time]; returns the weight elapsed / blend time.
     static float Advance(AnimationBlendEntry& aEntry, float aDeltaTime);
-    // aPose := aPose blended toward aBlend by aWeight, joint by joint. Poses of different joint
-    // counts (a clip made for another skeleton) leave aPose as it is.
+    // aPose := aPose blended toward aBlend by aWeight, joint by joint; an empty aPose takes
+    // aBlend. A clip of another joint count (made for another skeleton) leaves aPose as it is.
     static void BlendPose(Qel::Pose& aPose, const Qel::Pose& aBlend, float aWeight);
 
 private:

@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 
 namespace
@@ -135,25 +136,21 @@ void Player::Init(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* a
         const Qel::PropertyRecord& record = aProperties[i];
         if (record.myType == Qel::GetPropertyType<Qel::ModelValue>())
         {
-            const Qel::ModelValue* model = record.myValue.TryGet<Qel::ModelValue>();
-            if (model && IsSet(model->Get().myPath) &&
-                std::filesystem::exists(Qel::ResolveAssetPath(model->Get().myPath.GetString())))
+            if (const Qel::ModelValue* model = record.myValue.TryGet<Qel::ModelValue>())
             {
                 const Qel::SceneModel& scene = model->Get();
-                myModel = Qel::GetModelFactory().GetAnimatedModelInstance(scene.myPath.GetString());
-                myModel.SetTransform(myTransform);
-                if (myModel.GetModel())
+                AnimatedModel::Load(myModel, scene, myTransform);
+                if (myModel.HasModel())
                 {
-                    if (Qel::Texture* albedo = LoadTexture(scene.myTextures[0][0]))
-                        myModel.myTextures[0][0] = albedo;
-                    const Qel::StringId key = Qel::ModelDrawer::GetOrCreateAnimatedShader(
-                        scene.myVertexShader[0].GetString(), scene.myFragmentShader[0].GetString());
-                    myNormalShader = &Qel::ModelDrawer::GetCachedAnimatedShader(key);
-                    const Qel::StringId flash = Qel::ModelDrawer::GetOrCreateAnimatedShader(
-                        scene.myVertexShader[0].GetString(), FLASH_SHADER);
-                    myFlashShader = &Qel::ModelDrawer::GetCachedAnimatedShader(flash);
-                    myShader = myNormalShader;
-                    myNormalTexture = myModel.myTextures[0][0];
+                    std::copy(std::begin(myModel.myShaders), std::end(myModel.myShaders), std::begin(myNormalShaders));
+                    Qel::Engine* engine = Qel::Engine::GetInstance();
+                    if (engine && engine->GetGraphicsEngine())
+                    {
+                        const Qel::StringId flash = Qel::ModelDrawer::GetOrCreateAnimatedShader(
+                            scene.myVertexShader[0].GetString(), FLASH_SHADER);
+                        myFlashShader = &Qel::ModelDrawer::GetCachedAnimatedShader(flash);
+                    }
+                    myNormalTexture = myModel.myInstance.myTextures[0][0];
                     myCurrentTexture = myNormalTexture;
                 }
             }
@@ -288,7 +285,7 @@ void Player::ShowTexture(Qel::Texture* aTexture)
     if (!aTexture)
         return;
     myCurrentTexture = aTexture;
-    myModel.myTextures[0][0] = aTexture;
+    myModel.myInstance.myTextures[0][0] = aTexture;
 }
 
 Qel::Texture* Player::GetCurrentTexture() const

@@ -1,4 +1,5 @@
 #pragma once
+#include "AnimatedModel.h"
 #include "AnimationBlendQueue.h"
 #include "Box.h"
 #include "core/Types.h"
@@ -204,11 +205,11 @@ private:
     Qel::Texture* GetPowerUpTexture(Qel::u32 aPowerUp) const;
     void UpdateClipChoice();
 
-    // The animated model: transform (position at the feet), model, override texture, shader.
+    // The transform (position at the feet) and the model it is drawn with; the model's shaders
+    // as it loaded them, and the flash shader that replaces them while invulnerable.
     Qel::Matrix4x4 myTransform;
-    Qel::AnimatedModelInstance myModel;
-    Qel::ModelShader* myShader = nullptr;
-    Qel::ModelShader* myNormalShader = nullptr;
+    AnimatedModel myModel;
+    Qel::ModelShader* myNormalShaders[MODEL_VISUAL_MESHES] = {};
     Qel::ModelShader* myFlashShader = nullptr;
     Qel::Texture* myGrenadeTexture = nullptr;
     Qel::Texture* myShieldTexture = nullptr;

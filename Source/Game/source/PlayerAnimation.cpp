@@ -81,8 +81,8 @@ void Player::UpdateAnimation(GameContext& aContext)
                 myFootstepTimer = 0.0f;
             }
         });
-    if (myModel.GetModel())
-        myModel.SetPose(myBlendedPose);
+    if (myModel.HasModel())
+        myModel.myInstance.SetPose(myBlendedPose);
 }
 
 void Player::PlayFootstep()
@@ -120,7 +120,7 @@ void Player::SetAnimationPlayer(Qel::u8 aSlot, const Qel::AnimationPlayer& aPlay
 
 void Player::LoadAnimations()
 {
-    const std::shared_ptr<Qel::Model>& model = myModel.GetModel();
+    const std::shared_ptr<Qel::Model>& model = myModel.myInstance.GetModel();
     for (Qel::u8 slot = 0; slot < CLIP_COUNT; ++slot)
     {
         myAnimations[slot] = Qel::AnimationPlayer();
@@ -190,14 +190,7 @@ void Player::Render()
 {
     if (myLocked)
         return;
-    Qel::Engine* engine = Qel::Engine::GetInstance();
-    if (myModel.GetModel() && myShader && engine && engine->GetGraphicsEngine() && engine->GetGraphicsEngine()->GetModelDrawer())
-    {
-        Qel::ModelDrawer* drawer = engine->GetGraphicsEngine()->GetModelDrawer();
-        const int meshes = static_cast<int>(myModel.GetModel()->myMeshData.size());
-        for (int mesh = 0; mesh < meshes; ++mesh)
-            drawer->Draw(myModel, *myShader, mesh);
-    }
+    AnimatedModel::Render(myModel);
     for (Qel::ParticleSystemInstance& emitter : myEmitters)
         if (emitter.IsAlive())
             emitter.Render();

@@ -9,6 +9,7 @@
 #include "Player.h"
 #include "scene/ObjectDefinition.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -164,7 +165,8 @@ bool Player::UpdateDamage(float aDeltaTime)
 
     if (!myVulnerable && myInvulnerabilityTimer < mySettings.myInvulnerableDuration)
     {
-        myShader = myFlashShader;
+        if (!myFlashing && myFlashShader)
+            std::fill(std::begin(myModel.myShaders), std::end(myModel.myShaders), myFlashShader);
         myFlashing = true;
         if (myStunTimer < mySettings.myStunDuration)
         {
@@ -196,7 +198,8 @@ bool Player::UpdateDamage(float aDeltaTime)
     myStunTimer = 0.0f;
     myInvulnerabilityTimer = 0.0f;
     ShowTexture(GetPowerUpTexture(myPowerUp));
-    myShader = myNormalShader;
+    if (myFlashing)
+        std::copy(std::begin(myNormalShaders), std::end(myNormalShaders), std::begin(myModel.myShaders));
     myFlashing = false;
     return false;
 }
