@@ -83,6 +83,14 @@ struct PlayerRig : GameplayTest::GameplayFixture
         ClearSounds();
     }
 
+    Qel::u32 Footsteps() const
+    {
+        Qel::u32 count = 0;
+        for (Qel::u8 id = 0; id < 12; ++id)
+            count += CountEffect(id);
+        return count;
+    }
+
     bool RumbleQueued(float aLow, float aHigh, float aSeconds) const
     {
         for (const InputMapper::RumbleSlot& slot : PendingRumble())

@@ -42,7 +42,7 @@ struct AnimationRig : PlayerRig
         Frames(3);
         ClearSounds();
     }
-    Qel::u32 Footsteps() const
+    Qel::u32 ConcreteSteps() const
     {
         Qel::u32 count = 0;
         for (Qel::u8 id = SFX_FOOTSTEP_CONCRETE_1; id < SFX_FOOTSTEP_CONCRETE_1 + 4; ++id)
@@ -139,9 +139,9 @@ TEST(PlayerAnimation, FootstepsOnWalkFramesSixAndEighteen)
     std::vector<int> stepFrames;
     for (int i = 0; i < 120; ++i)
     {
-        const Qel::u32 before = rig.Footsteps();
+        const Qel::u32 before = rig.ConcreteSteps();
         rig.Frame({KEY_RIGHT});
-        if (rig.Footsteps() > before)
+        if (rig.ConcreteSteps() > before)
         {
             const Qel::AnimationPlayer& walk = rig.player.GetAnimationPlayer(Player::CLIP_WALK);
             const int clipFrame = static_cast<int>(walk.myTime * walk.myFrameRate);
@@ -163,7 +163,7 @@ TEST(PlayerAnimation, FootstepsOnWalkFramesSixAndEighteen)
     for (Qel::u8 id = SFX_FOOTSTEP_METAL_1; id < SFX_FOOTSTEP_METAL_1 + 4; ++id)
         metalSteps += metal.CountEffect(id);
     EXPECT_GT(metalSteps, 3u);
-    EXPECT_EQ(metal.Footsteps(), 0u);
+    EXPECT_EQ(metal.ConcreteSteps(), 0u);
 }
 
 TEST(PlayerAnimation, EffectRingReusesTheOldestEmitter)
