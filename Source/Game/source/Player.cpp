@@ -253,6 +253,16 @@ void Player::ResetForRespawn()
     myGroundPauseTimer = 0.0f;
     myPoundLanded = false;
     myJumpBoost = 0.0f;
+    // The new life starts wherever it is put: standing is learnt from its first sweep, and no
+    // press from the old life is waiting to jump.
+    myGrounded = false;
+    myJumpAllowed = false;
+    myJumpPressTimer = JUMP_BUFFER;
+    myAirTimer = 0.0f;
+    myCrouched = false;
+    myDucking = false;
+    myFalling = false;
+    myFallSoundOn = false;
 }
 
 void Player::Unlock()
