@@ -3,6 +3,8 @@
 #include "AudioManager.h"
 #include "model/Animation.h"
 #include "particles/ParticleSystem.h"
+#include "particles/ParticleSystemLoader.h"
+#include "scene/PropertyTypes.h"
 
 #include <memory>
 #include <vector>
@@ -190,4 +192,40 @@ TEST(PlayerAnimation, EffectRingReusesTheOldestEmitter)
     EXPECT_NEAR(const_cast<Qel::ParticleSystemInstance&>(newest).GetTransform().GetTranslation().x, jumpXs[10], 20.0f);
     EXPECT_NEAR(const_cast<Qel::ParticleSystemInstance&>(newest).GetTransform().GetTranslation().y, FLOOR_TOP + 50.0f,
                 0.1f);
+}
+
+TEST(PlayerAnimation, EffectsComeFromThePlayerEffectsDefinition)
+{
+    auto jumps = [](PlayerRig& aRig) {
+        aRig.Floor(-1500.0f, 3000.0f);
+        aRig.Spawn(0.0f, FLOOR_TOP);
+        aRig.Frames(3);
+        aRig.Frames(10, {KEY_JUMP});
+        return aRig.player.GetEmitterIndex();
+    };
+    {
+        // Without the definition there are no effects, and nothing is spawned.
+        PlayerRig rig;
+        EXPECT_EQ(jumps(rig), 0u);
+    }
+    PlayerRig rig;
+    auto system = [](const char* aPath) {
+        return Qel::ParticleSystemValue(Qel::ParticleSystemReference{Qel::StringId(std::string(aPath))});
+    };
+    rig.AddDefinition("QLO_PlayerVFX", Props()
+                                           .Add("GroundPound", system("art/particles/P_GroundPound.qlap"))
+                                           .Add("Run1", system("art/particles/P_Run1.qlap"))
+                                           .Add("Run2", system(""))
+                                           .Add("Jump", system("art/particles/P_Jump.qlap")));
+    EXPECT_EQ(jumps(rig), 1u);
+    EXPECT_EQ(rig.player.GetEmitter(0).GetSystemData(),
+              Qel::ParticleSystemLoader::Get(Qel::StringId(std::string("art/particles/P_Jump.qlap"))));
+    // The pound's effect lands 25 above the feet and 100 nearer the camera.
+    rig.Frame();
+    rig.Frame({KEY_DOWN});
+    rig.Frames(90, {KEY_DOWN});
+    ASSERT_EQ(rig.player.GetEmitterIndex(), 2u);
+    Qel::ParticleSystemInstance& pound = const_cast<Qel::ParticleSystemInstance&>(rig.player.GetEmitter(1));
+    EXPECT_NEAR(pound.GetTransform().GetTranslation().y, FLOOR_TOP + 25.0f, 0.1f);
+    EXPECT_FLOAT_EQ(pound.GetTransform().GetTranslation().z, -100.0f);
 }
