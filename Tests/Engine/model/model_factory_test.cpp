@@ -5,6 +5,7 @@
 #include "ModelFixtures.h"
 #include "TestSupport.h"
 #include "filewatcher/FileWatcher.h"
+#include "QELFBXImporter/source/Importer.h"
 #include "model/ModelFactory.h"
 #include "settings/Settings.h"
 #include "texture/TextureManager.h"
@@ -226,6 +227,16 @@ TEST_F(ModelFactoryTest, ClipsAreCachedPerModelInEachModelsJointOrder)
     // The joint the clip lacks keeps the default record.
     EXPECT_EQ(otherFrame.myJoints[0].myTranslation.y, 0.0f);
     EXPECT_EQ(otherFrame.myJoints[0].myRotation.w, 1.0f);
+
+    // Clip joints the model lacks are named, then ignored.
+    QelFbx::ImportedAnimation clip;
+    clip.myFrames.resize(1);
+    clip.myFrames[0].myLocalTransforms["Hip"] = QelFbx::IdentityMatrix();
+    clip.myFrames[0].myLocalTransforms["Tail"] = QelFbx::IdentityMatrix();
+    clip.myFrames[0].myLocalTransforms["Ear"] = QelFbx::IdentityMatrix();
+    std::vector<std::string> unknown;
+    ModelFactory::BuildAnimation(clip, *hero, &unknown);
+    EXPECT_EQ(unknown, (std::vector<std::string>{"Ear", "Tail"}));
 
     // A clip that does not load leaves the player unbound; so does a missing model.
     EXPECT_FALSE(factory.GetAnimationPlayer("Missing.fbx", hero).HasAnimation());

@@ -1,5 +1,9 @@
 #include "ContentChecker.h"
 
+#include "QELFBXImporter/source/FbxStructure.h"
+#include "QELFBXImporter/source/Importer.h"
+#include "model/ModelFactory.h"
+#include "particles/ParticleSystemReader.h"
 #include "scene/JsonRead.h"
 #include "scene/Scene.h"
 #include "stringRegistry/Guid.h"
@@ -11,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace Qel::ContentCheck
 {
@@ -289,12 +294,96 @@ void CheckPropertyValue(Context& aContext, const PropertyValue& aValue, const st
     }
 }
 
+namespace
+{
+std::vector<fs::path> FilesWithExtension(const fs::path& aRoot, const char* aExtension)
+{
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(aRoot, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error) && it->path().extension() == aExtension)
+            files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Every FBX file imports as the game will import it: a model within the limits, a clip that samples.
+void CheckModels(Context& aContext)
+{
+    const bool wasInitialized = QelFbx::IsImporterInitialized();
+    QelFbx::InitImporter();
+    for (const fs::path& path : FilesWithExtension(aContext.myGameRoot, ".fbx"))
+    {
+        const std::string file = path.string();
+        QelFbx::FileInfo info;
+        std::string error;
+        if (!QelFbx::ReadStructureFile(file, info, error))
+        {
+            aContext.myLog.Error(file, "not a readable FBX file: " + error);
+            continue;
+        }
+        bool hasMeshes = false;
+        try
+        {
+            QelFbx::ImportedModel model;
+            if (!QelFbx::LoadFbxModel(file, model))
+                aContext.myLog.Error(file, QelFbx::GetLastImporterError());
+            else if (!model.myMeshes.empty())
+            {
+                hasMeshes = true;
+                if (!ModelFactory::BuildModel(model, file, error))
+                    aContext.myLog.Error(file, error);
+            }
+        }
+        catch (const std::exception& exception)
+        {
+            aContext.myLog.Error(file, QelFbx::DescribeException(exception));
+        }
+        if (info.myStacks.empty())
+        {
+            if (!hasMeshes)
+                aContext.myLog.Warning(file, "has neither meshes nor an animation take");
+            continue;
+        }
+        try
+        {
+            QelFbx::ImportedAnimation clip;
+            if (!QelFbx::LoadFbxAnimation(file, clip))
+                aContext.myLog.Error(file, QelFbx::GetLastImporterError());
+        }
+        catch (const std::exception& exception)
+        {
+            // A model with a take but no skeleton is still a model.
+            if (!hasMeshes)
+                aContext.myLog.Error(file, QelFbx::DescribeException(exception));
+        }
+    }
+    if (!wasInitialized)
+        QelFbx::UninitImporter();
+}
+
+// Every particle-system file reads, with its out-of-range values reported.
+void CheckParticleSystems(Context& aContext)
+{
+    for (const fs::path& path : FilesWithExtension(aContext.myGameRoot, ".qlap"))
+    {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        ParticleSystem system;
+        ReadParticleSystem(text.str(), path.string(), system, aContext.myLog);
+    }
+}
+}
+
 const std::vector<Check>& GetChecks()
 {
     // Definitions first: the scene check needs them. Add new kinds of content here.
     static const std::vector<Check> checks = {
         {"object definitions", CheckDefinitions},
         {"scenes", CheckScenes},
+        {"models and clips", CheckModels},
+        {"particle systems", CheckParticleSystems},
     };
     return checks;
 }

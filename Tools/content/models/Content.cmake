@@ -12,3 +12,7 @@ add_custom_target(content_game_models DEPENDS ${QEL_GAME_MODELS_STAMP})
 # After the asset tree is laid out, so the copy of Assets/Game does not race the generator.
 add_dependencies(content_game_models content)
 add_dependencies(Game content_game_models)
+# The content checker reads the generated files too.
+if(TARGET content_check)
+  add_dependencies(content_check content_game_models)
+endif()

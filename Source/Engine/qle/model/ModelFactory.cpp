@@ -376,12 +376,22 @@ std::shared_ptr<Animation> ModelFactory::LoadAnimation(const std::string& aResol
         std::fprintf(stderr, "Animation %s: %s\n", aResolvedPath.c_str(), QelFbx::DescribeException(error).c_str());
         return nullptr;
     }
-    std::shared_ptr<Animation> animation = BuildAnimation(imported, *aModel);
+    std::vector<std::string> unknown;
+    std::shared_ptr<Animation> animation = BuildAnimation(imported, *aModel, &unknown);
+    if (!unknown.empty())
+    {
+        std::string names;
+        for (const std::string& name : unknown)
+            names += (names.empty() ? "" : ", ") + name;
+        std::fprintf(stderr, "Animation %s: joints %s are not in model %s; they are ignored\n", aResolvedPath.c_str(),
+                     names.c_str(), aModel->myName.c_str());
+    }
     myAnimationCache.emplace(std::move(key), animation);
     return animation;
 }
 
-std::shared_ptr<Animation> ModelFactory::BuildAnimation(const QelFbx::ImportedAnimation& aImported, const Model& aModel)
+std::shared_ptr<Animation> ModelFactory::BuildAnimation(const QelFbx::ImportedAnimation& aImported, const Model& aModel,
+                                                       std::vector<std::string>* aUnknownJoints)
 {
     auto animation = std::make_shared<Animation>();
     animation->myFrames.resize(aImported.myFrames.size());
@@ -399,12 +409,18 @@ std::shared_ptr<Animation> ModelFactory::BuildAnimation(const QelFbx::ImportedAn
         {
             const auto joint = skeleton.myJointNameMap.find(name);
             if (joint == skeleton.myJointNameMap.end() || joint->second >= MAX_ANIMATION_BONES)
+            {
+                if (aUnknownJoints && f == 0)
+                    aUnknownJoints->push_back(name);
                 continue;
+            }
             JointTransform& record = pose.myJoints[joint->second];
             record = JointTransform();
             DecomposeTransform(ToMatrix(matrix), record.myTranslation, record.myRotation, record.myScale);
         }
     }
+    if (aUnknownJoints)
+        std::sort(aUnknownJoints->begin(), aUnknownJoints->end());
     return animation;
 }
 

@@ -71,7 +71,9 @@ public:
     // import is over a limit or inconsistent.
     static std::shared_ptr<Model> BuildModel(const QelFbx::ImportedModel& aImported, const std::string& aName,
                                              std::string& aError);
-    static std::shared_ptr<Animation> BuildAnimation(const QelFbx::ImportedAnimation& aImported, const Model& aModel);
+    // Joints of the clip the model lacks are ignored; their names go to aUnknownJoints when given.
+    static std::shared_ptr<Animation> BuildAnimation(const QelFbx::ImportedAnimation& aImported, const Model& aModel,
+                                                     std::vector<std::string>* aUnknownJoints = nullptr);
     // Uploads a mesh's vertices and indices; false when a buffer cannot be made.
     static bool CreateBuffers(MeshData& aMesh);
 
