@@ -8,6 +8,7 @@
 #include "Util/LevelPath.h"
 #include "Util/PlayRules.h"
 #include "Util/RenderSize.h"
+#include "Util/SceneryParticles.h"
 #include "Util/SpawnQueue.h"
 #include "Util/TransformUtil.h"
 
@@ -388,7 +389,46 @@ StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameCo
 
 void GamePlayingState::UpdateSceneryParticles(float aDeltaTime)
 {
-    (void)aDeltaTime;
+    const Player& player = myWorld.myPlayer;
+    const Box hitbox = player.GetHitbox();
+    const Qel::Vector2f velocity = player.GetVelocity();
+    for (Qel::ParticleSystemInstance& emitter : myWorld.myGenericParticles)
+    {
+        emitter.Update(aDeltaTime);
+        const Qel::ParticleSystem* system = emitter.GetSystemData();
+        if (!system)
+            continue;
+        const bool pushed = system->affectedByPlayerMovementAmount > 0.00001f;
+        if (!pushed && !system->collideWithTilemap)
+            continue;
+        const Qel::Vector3f origin =
+            system->simulateInLocalSpace ? emitter.GetTransform().GetTranslation() : Qel::Vector3f();
+        std::span<Qel::Particle> particles = emitter.GetParticles();
+        for (size_t i = 0; i < particles.size(); ++i)
+        {
+            if (emitter.IsDead(i))
+                continue;
+            Qel::Particle& particle = particles[i];
+            const Qel::Vector3f local = particle.myTransform.GetTranslation();
+            Qel::Vector3f position = local + origin;
+            if (pushed && hitbox.Contains({position.x, position.y}))
+            {
+                particle.myVelocity =
+                    particle.myVelocity + SceneryParticles::PlayerPush(position, velocity, hitbox.GetPosition(),
+                                                                       system->affectedByPlayerMovementAmount,
+                                                                       Qel::GetRandomFloat(-1.0f, 1.0f),
+                                                                       Qel::GetRandomFloat(-1.0f, 1.0f), aDeltaTime);
+            }
+            // Outside the grid there is nothing to collide with.
+            const TileCell cell = TileMap::WorldToCell({position.x, position.y});
+            if (system->collideWithTilemap && TileMap::IsInside(cell) && myWorld.myTileMap.IsSolid(cell))
+            {
+                SceneryParticles::PushOutOfCell(position, particle.myVelocity, system->tilemapBounce,
+                                                system->tilemapFriction, aDeltaTime);
+                particle.myTransform.SetTranslation(position - origin);
+            }
+        }
+    }
 }
 
 void GamePlayingState::UpdateCamera(float aDeltaTime)
@@ -449,6 +489,8 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::LifePickups);
     RecordRender(RenderStep::ChestGrenades);
     RecordRender(RenderStep::GenericParticles);
+    for (Qel::ParticleSystemInstance& emitter : myWorld.myGenericParticles)
+        emitter.Render();
     RecordRender(RenderStep::Goals);
     RecordRender(RenderStep::EntryZiplines);
     RecordRender(RenderStep::GenericModelsBack);

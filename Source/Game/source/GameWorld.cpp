@@ -14,6 +14,7 @@ GameWorld::~GameWorld() = default;
 void GameWorld::ClearLevel()
 {
     myGenericModels.clear();
+    myGenericParticles.clear();
     myTileMap.Clear();
     myPlayer.ResetForRespawn();
 }

@@ -7,6 +7,7 @@
 #include "Util/ContentReport.h"
 
 #include "drawers/SpriteDrawer.h"
+#include "particles/ParticleSystemInstance.h"
 #include "graphics/SpriteShader.h"
 
 #include <cstddef>
@@ -88,7 +89,8 @@ public:
     // (checkpoint; event fans, fan triggers, ending cutscenes)
     std::unique_ptr<Qel::Camera> myCamera;
     std::vector<ModelVisual> myGenericModels;
-    // (generic particle systems; mini owls, flying mini owls, beetle tanks, goals, entry
+    std::vector<Qel::ParticleSystemInstance> myGenericParticles;
+    // (mini owls, flying mini owls, beetle tanks, goals, entry
     // ziplines, battery pickups, battery spawns, chest-grenade, shield and life pickups, chest
     // grenades, pipe moles, parallax layers)
     Qel::Sprite2DInstanceData myVignetteSprite;

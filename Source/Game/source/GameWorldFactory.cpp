@@ -3,6 +3,7 @@
 // landed yet has no builder, and its objects are reported once per load and skipped.
 #include "GameWorld.h"
 
+#include "particles/ParticleSystemLoader.h"
 #include "scene/PropertyTypes.h"
 #include "scene/PropertyValue.h"
 
@@ -124,6 +125,7 @@ void GameWorld::CreateDefaultObject(const Qel::Matrix4x4& aTransform, const Qel:
                                     std::size_t aCount)
 {
     const Qel::PropertyTypeBase* modelType = Qel::GetPropertyType<Qel::ModelValue>();
+    const Qel::PropertyTypeBase* particleType = Qel::GetPropertyType<Qel::ParticleSystemValue>();
     for (std::size_t i = 0; i < aCount; ++i)
     {
         const Qel::PropertyRecord& record = aProperties[i];
@@ -135,6 +137,23 @@ void GameWorld::CreateDefaultObject(const Qel::Matrix4x4& aTransform, const Qel:
                 SetupModelInstance(visual, model->Get(), aTransform);
                 ReportModelProblem(visual, model->Get());
             }
+        }
+        else if (record.myType == particleType)
+        {
+            const Qel::ParticleSystemValue* reference = record.myValue.TryGet<Qel::ParticleSystemValue>();
+            if (!reference)
+                continue;
+            // An empty path names no file: no emitter (a missing file still runs the default system).
+            const Qel::StringId path = reference->Get().myPath;
+            if (path.IsEmpty())
+            {
+                myContentReport.Report("empty particles " + mySpawnSource,
+                                       DescribeSource() + ": the particle system \"" +
+                                           std::string(record.myName.GetView()) + "\" names no file; left out");
+                continue;
+            }
+            Qel::ParticleSystemInstance& emitter = myGenericParticles.emplace_back();
+            emitter.Init(Qel::ParticleSystemLoader::Get(path), aTransform);
         }
     }
 }

@@ -215,8 +215,11 @@ Hud::FrameEvents Hud::Tick(float aDeltaTime, float aLevelTimer, Qel::i32 aChapte
     FrameEvents events;
     const auto [w, h] = GetGameRenderSize();
     myPopupScale = w / REFERENCE_WIDTH;
-    // The icons follow the render size, so a resolution change in the settings moves them too.
+    // The icons follow the render size, so a resolution change in the settings moves them too,
+    // and scale with the texts beside them.
     LayOutIcons(w, h);
+    myLifeIcon.myScale = {myPopupScale, myPopupScale};
+    myBatteryIcon.myScale = {myPopupScale, myPopupScale};
     char buffer[64];
 
     // Time; after the goal it drains to 0 within one second.

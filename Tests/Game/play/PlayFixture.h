@@ -51,6 +51,8 @@ inline const std::vector<std::pair<std::string, std::vector<std::string>>>& Defi
         {"QLO_Tag30", {Tag(30), Model()}},
         {"QLO_IntTag", {Prop("Object Tag", "Int", "2"), Model()}},
         {"QLO_MissingModel", {Model("models/none/SM_Nothing.fbx")}},
+        {"QLO_Dust", {Prop("Dust", "Particle System", "{\"particleSystemPath\": \"particles/none/P_Missing.qlap\"}")}},
+        {"QLO_EmptyDust", {Prop("Sparks", "Particle System", "{\"particleSystemPath\": \"\"}")}},
     };
     return definitions;
 }

@@ -78,6 +78,8 @@ TEST_F(HudFixture, LayoutFollowsTheRenderSize)
     EXPECT_FLOAT_EQ(hud.GetChapterText().GetPosition().x, 0.65f * 1280.0f);
     // The counters sit beside their icons, which follow a change of resolution.
     EXPECT_FLOAT_EQ(hud.GetLifeIcon().myPosition.x, 640.0f);
+    EXPECT_FLOAT_EQ(hud.GetLifeIcon().myScale.x, 0.5f);
+    EXPECT_FLOAT_EQ(hud.GetBatteryIcon().myScale.y, 0.5f);
     EXPECT_FLOAT_EQ(hud.GetLivesText().GetPosition().x, 670.0f);
     EXPECT_FLOAT_EQ(hud.GetLivesText().GetPosition().y, 638.0f);
     EXPECT_FLOAT_EQ(hud.GetBatteryText().GetPosition().x, 0.3f * 1280.0f + 30.0f);

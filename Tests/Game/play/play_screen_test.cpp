@@ -42,6 +42,8 @@ TEST_F(PlayFixture, ASmallLevelLoadsEndToEndAndEachProblemIsReportedOnce)
                    {"QLO_DoesNotExist", 900.0f, 300.0f, 0.0f, false, "ghost"},
                    {"QLO_DoesNotExist", 950.0f, 300.0f, 0.0f, false, "ghost 2"},
                    {"QLO_MissingModel", 1000.0f, 300.0f, 0.0f, false, "crate"},
+                   {"QLO_Dust", 1100.0f, 300.0f, 0.0f, false, "dust"},
+                   {"QLO_EmptyDust", 1200.0f, 300.0f, 0.0f, false, "sparks"},
                });
     EXPECT_EQ(Load("scenes/small/level2.qls"), 3);   // the scene, one slice of objects, the finish
     EXPECT_FALSE(myPlay.IsLoadPending());
@@ -68,6 +70,11 @@ TEST_F(PlayFixture, ASmallLevelLoadsEndToEndAndEachProblemIsReportedOnce)
     EXPECT_EQ(CountContaining(report, "scenes/small/level2.qls: object \""), static_cast<int>(report.GetMessages().size()));
     EXPECT_EQ(CountContaining(report, "\"QLO_DoesNotExist\" does not exist"), 1);
     EXPECT_EQ(CountContaining(report, "object \"crate\": the model \"models/none/SM_Nothing.fbx\""), 1);
+    // A missing particle file runs the default system; an empty path adds no emitter.
+    ASSERT_EQ(world.myGenericParticles.size(), 1u);
+    EXPECT_TRUE(world.myGenericParticles[0].IsAlive());
+    EXPECT_FLOAT_EQ(world.myGenericParticles[0].GetTransform()(4, 1), 1100.0f);
+    EXPECT_EQ(CountContaining(report, "object \"sparks\": the particle system \"Sparks\" names no file"), 1);
 
     // Reloading reports the level's problems again, once each.
     EXPECT_EQ(Load("scenes/small/level2.qls"), 3);
