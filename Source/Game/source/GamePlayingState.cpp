@@ -473,6 +473,7 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::TilesPass0);
     myWorld.myTileMap.Render(0);
     RecordRender(RenderStep::Player);
+    myWorld.myPlayer.Render();
     RecordRender(RenderStep::EndingCutscenesWorld);
     RecordRender(RenderStep::Checkpoint);
     RecordRender(RenderStep::Effects);

@@ -27,6 +27,13 @@ void BuildScenery(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
     aWorld.CreateDefaultObject(aTransform, aProperties, aCount);
 }
 
+void BuildPlayer(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                 const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    aWorld.myPlayer.Init(aTransform, aProperties, aCount, aWorld.GetSpawnSource());
+    aWorld.myPlayer.Unlock();
+}
+
 struct ObjectKind
 {
     const char* myName;
@@ -36,7 +43,7 @@ struct ObjectKind
 // By tag, 0 to 23.
 constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"Default", &BuildScenery},
-    {"Player", nullptr},
+    {"Player", &BuildPlayer},
     {"Goal", nullptr},
     {"EnemyMiniOwl", nullptr},
     {"EnemyPipeMole", nullptr},

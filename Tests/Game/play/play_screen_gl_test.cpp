@@ -131,6 +131,8 @@ TEST_F(PlayScreenGL, TheLevelsModelsDrawWhereTheCameraFramesThemWithoutAllocatin
     ASSERT_NE(play.GetWorld().myTileMap.GetVisual(TileMap::WorldToCell({500.0f, 700.0f})), nullptr);
     // The vignette darkens the edges; its picture is not part of this level's asset root.
     play.GetWorld().myVignetteSprite.mySkip = true;
+    // The level has no floor: the player is held at the origin.
+    play.GetWorld().myPlayer.Lock();
 
     std::vector<Qel::u8> pixels;
     long frameAllocations = 0;
