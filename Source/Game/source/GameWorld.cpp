@@ -4,9 +4,34 @@
 #include "scene/PropertyTypes.h"
 #include "scene/PropertyValue.h"
 
+namespace
+{
+// A bumped block kills a flying owl by its one kill and reaches it by its one box.
+struct FlyingOwlTileTraits : TileEnemyTraits<FlyingMiniOwl>
+{
+    static void Kill(FlyingMiniOwl& aOwl) { aOwl.Kill(); }
+};
+}
+
 GameWorld::GameWorld()
 {
     myVignetteSprite.myPivot = {0.5f, 0.5f};
+    myTileStandingEnemies.push_back(std::make_unique<TileStandingEnemyList<MiniOwl>>(myMiniOwls));
+    myTileStandingEnemies.push_back(
+        std::make_unique<TileStandingEnemyList<FlyingMiniOwl, FlyingOwlTileTraits>>(myFlyingMiniOwls));
+    myTileStandingEnemies.push_back(std::make_unique<TileStandingEnemyList<BeetleTank>>(myBeetleTanks));
+}
+
+void GameWorld::StopEnemySounds()
+{
+    for (MiniOwl& owl : myMiniOwls)
+        owl.StopSounds();
+    for (FlyingMiniOwl& owl : myFlyingMiniOwls)
+        owl.StopSounds();
+    for (BeetleTank& tank : myBeetleTanks)
+        tank.StopSounds();
+    for (PipeMole& mole : myPipeMoles)
+        mole.StopSounds();
 }
 
 GameWorld::~GameWorld() = default;
@@ -14,6 +39,11 @@ GameWorld::~GameWorld() = default;
 void GameWorld::ClearLevel()
 {
     myGenericModels.clear();
+    StopEnemySounds();
+    myMiniOwls.clear();
+    myFlyingMiniOwls.clear();
+    myBeetleTanks.clear();
+    myPipeMoles.clear();
     myTileMap.Clear();
     myPlayer.ResetForRespawn();
 }
