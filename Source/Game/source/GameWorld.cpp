@@ -11,6 +11,12 @@ struct FlyingOwlTileTraits : TileEnemyTraits<FlyingMiniOwl>
 {
     static void Kill(FlyingMiniOwl& aOwl) { aOwl.Kill(); }
 };
+
+// Nothing stomps a pipe mole.
+struct PipeMoleContactTraits : EnemyContactTraits<PipeMole>
+{
+    static void KillByJumpOn(PipeMole&) {}
+};
 }
 
 GameWorld::GameWorld()
@@ -20,6 +26,14 @@ GameWorld::GameWorld()
     myTileStandingEnemies.push_back(
         std::make_unique<TileStandingEnemyList<FlyingMiniOwl, FlyingOwlTileTraits>>(myFlyingMiniOwls));
     myTileStandingEnemies.push_back(std::make_unique<TileStandingEnemyList<BeetleTank>>(myBeetleTanks));
+    myEnemyContacts[static_cast<std::size_t>(EnemyContactKind::FlyingMiniOwl)] =
+        std::make_unique<EnemyContactList<FlyingMiniOwl>>(EnemyContactKind::FlyingMiniOwl, myFlyingMiniOwls);
+    myEnemyContacts[static_cast<std::size_t>(EnemyContactKind::BeetleTank)] =
+        std::make_unique<EnemyContactList<BeetleTank>>(EnemyContactKind::BeetleTank, myBeetleTanks);
+    myEnemyContacts[static_cast<std::size_t>(EnemyContactKind::MiniOwl)] =
+        std::make_unique<EnemyContactList<MiniOwl>>(EnemyContactKind::MiniOwl, myMiniOwls);
+    myEnemyContacts[static_cast<std::size_t>(EnemyContactKind::PipeMole)] =
+        std::make_unique<EnemyContactList<PipeMole, PipeMoleContactTraits>>(EnemyContactKind::PipeMole, myPipeMoles);
 }
 
 void GameWorld::StopEnemySounds()

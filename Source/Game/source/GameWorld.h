@@ -1,4 +1,5 @@
 #pragma once
+#include "EnemyContacts.h"
 #include "ModelVisual.h"
 #include "Objects/BeetleTank.h"
 #include "Objects/FlyingMiniOwl.h"
@@ -110,6 +111,10 @@ public:
     // Kinds without a builder of their own go here when it is set, else they are reported.
     OtherKindFactory myCreateOtherKind;
     BlockBreakEffectSpawner mySpawnBlockBreakEffect;
+    // The enemy lists the player's contact pass walks, by EnemyContactKind; each enemy kind sets
+    // its own. The thrown grenades not exploded yet; the grenade kind sets it (unset: none).
+    std::unique_ptr<EnemyContacts> myEnemyContacts[ENEMY_CONTACT_KIND_COUNT];
+    std::function<std::size_t()> myCountLiveGrenades;
 
 private:
     std::string DescribeSource() const;

@@ -21,6 +21,13 @@ void BuildTile(GameWorld& aWorld, Qel::u32 aTag, const Qel::Matrix4x4& aTransfor
     aWorld.myTileMap.AddTileFromSceneObject(aTransform, aProperties, aCount, aTag);
 }
 
+void BuildPlayer(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                 const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    aWorld.myPlayer.Init(aTransform, aProperties, aCount, aWorld.GetSpawnSource());
+    aWorld.myPlayer.Unlock();
+}
+
 void BuildScenery(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
                   const Qel::PropertyRecord* aProperties, std::size_t aCount)
 {
@@ -80,7 +87,7 @@ struct ObjectKind
 // By tag, 0 to 23.
 constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"Default", &BuildScenery},
-    {"Player", nullptr},
+    {"Player", &BuildPlayer},
     {"Goal", nullptr},
     {"EnemyMiniOwl", &BuildMiniOwl},
     {"EnemyPipeMole", &BuildPipeMole},

@@ -5,6 +5,7 @@
 // in front of it. Stomped it is squished; killed by a power-up it flies off.
 #include "AnimatedModel.h"
 #include "Box.h"
+#include "EnemyContacts.h"
 #include "Objects/BeetleTankProjectile.h"
 #include "Objects/EnemyCommon.h"
 
@@ -60,6 +61,7 @@ public:
     Box GetBodyBox() const { return myBodyBox; }
     Box GetTopBox() const { return myTopBox; }
     Box GetHitbox() const { return myBodyBox; }
+    EnemyContactBoxes GetContactBoxes() const { return {myTopBox, myBodyBox, GetShellBox()}; }
     // The flying shell's box; empty while the shell is in the barrel or burst, and once the
     // tank is dead (a shell still in the air flies on harmlessly).
     Box GetShellBox() const { return myDead ? Box(myShell.GetBox().myPosition.x, myShell.GetBox().myPosition.y, 0.0f, 0.0f) : myShell.GetBox(); }

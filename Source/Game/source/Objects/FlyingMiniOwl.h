@@ -3,6 +3,7 @@
 // about its home height; falls away when killed.
 #include "AnimatedModel.h"
 #include "Box.h"
+#include "EnemyContacts.h"
 #include "Objects/EnemyCommon.h"
 
 #include <cstddef>
@@ -53,6 +54,8 @@ public:
     bool IsRemoved() const { return myRemoved; }
     bool IsActive() const { return myActive; }
     Box GetHitbox() const { return myHitbox; }
+    // One box: stomped from above its centre, otherwise it hurts.
+    EnemyContactBoxes GetContactBoxes() const { return {myHitbox, Box(), Box()}; }
     // The model's position (50 below the flight position).
     Qel::Vector3f GetPosition() const { return myModel.GetPosition(); }
     Qel::Vector3f GetFlightPosition() const { return myFlight; }

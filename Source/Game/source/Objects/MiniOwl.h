@@ -4,6 +4,7 @@
 // by a power-up kill.
 #include "AnimatedModel.h"
 #include "Box.h"
+#include "EnemyContacts.h"
 #include "Objects/EnemyCommon.h"
 
 #include <cstddef>
@@ -51,6 +52,8 @@ public:
     Box GetBodyBox() const { return myBodyBox; }
     Box GetTopBox() const { return myTopBox; }
     Box GetHitbox() const { return myBodyBox; }
+    // The top box is stomped, the body hurts.
+    EnemyContactBoxes GetContactBoxes() const { return {myTopBox, myBodyBox, Box()}; }
     Box GetCliffProbe() const { return myCliffProbe; }
     Qel::Vector3f GetPosition() const { return myPosition; }
     float GetDirection() const { return myDirection; }

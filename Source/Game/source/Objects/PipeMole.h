@@ -4,6 +4,7 @@
 // to the pipe. It hurts to touch and cannot be stomped.
 #include "AnimatedModel.h"
 #include "Box.h"
+#include "EnemyContacts.h"
 #include "Objects/EnemyCommon.h"
 
 #include <array>
@@ -61,6 +62,8 @@ public:
     bool IsActive() const { return myActive; }
     bool IsHanging() const { return myHanging; }
     Box GetHitbox() const { return myMoleBox; }
+    // It only hurts; nothing stomps it.
+    EnemyContactBoxes GetContactBoxes() const { return {Box(), myMoleBox, Box()}; }
     Box GetTriggerBox() const { return myTriggerBox; }
     Qel::Vector3f GetPosition() const { return myPosition; }
     Qel::Vector3f GetHome() const { return myHome; }
