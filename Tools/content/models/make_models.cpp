@@ -308,13 +308,14 @@ bool WriteMiniOwl(const std::filesystem::path& aRoot)
     BoxOn(mesh, "Head", {0, 88, 0}, {25, 19, 22}, 0);
     BoxOn(mesh, "Head", {-17, 112, 0}, {6, 8, 6}, 0);
     BoxOn(mesh, "Head", {17, 112, 0}, {6, 8, 6}, 0);
-    BoxOn(mesh, "Head", {-11, 91, -22.5}, {8, 8, 1.5}, 1);
-    BoxOn(mesh, "Head", {11, 91, -22.5}, {8, 8, 1.5}, 1);
-    BoxOn(mesh, "Head", {0, 80, -24}, {4, 5, 3}, 2);
+    // The face looks along +z: the owls' yaws (120 walking right, 240 left) turn it that way.
+    BoxOn(mesh, "Head", {-11, 91, 22.5}, {8, 8, 1.5}, 1);
+    BoxOn(mesh, "Head", {11, 91, 22.5}, {8, 8, 1.5}, 1);
+    BoxOn(mesh, "Head", {0, 80, 24}, {4, 5, 3}, 2);
     BoxOn(mesh, "WingL", {-32, 40, 0}, {5, 20, 16}, 0);
     BoxOn(mesh, "WingR", {32, 40, 0}, {5, 20, 16}, 0);
-    BoxOn(mesh, "FootL", {-13, 6, -5}, {8, 6, 11}, 2);
-    BoxOn(mesh, "FootR", {13, 6, -5}, {8, 6, 11}, 2);
+    BoxOn(mesh, "FootL", {-13, 6, 5}, {8, 6, 11}, 2);
+    BoxOn(mesh, "FootR", {13, 6, 5}, {8, 6, 11}, 2);
     scene.myMeshes.push_back(mesh);
     const std::filesystem::path folder = aRoot / "art" / "3d";
     bool ok = WriteFile(folder / "SK_MiniOwl.fbx", scene);
