@@ -38,7 +38,10 @@ void BeetleTankProjectile::Init(const Qel::Vector3f& aBarrel, ContentReport* aRe
             model = r.myValue.TryGet<Qel::ModelValue>();
             continue;
         }
-        reader.Read(r, "Acceleration", myAcceleration) || (hasMaxSpeed |= reader.Read(r, "MaxSpeed", myMaxSpeed));
+        if (reader.Read(r, "MaxSpeed", myMaxSpeed))
+            hasMaxSpeed = true;
+        else
+            reader.Read(r, "Acceleration", myAcceleration);
     }
     const Enemy::SettingsReader shell(definition->myPath.c_str(), aBarrel, aReport, aSource);
     shell.NonNegative(myAcceleration, "Acceleration", 0.0f);
