@@ -3,8 +3,9 @@
 set(QEL_ASSET_SOURCE_DIR ${CMAKE_SOURCE_DIR}/Assets)
 
 add_custom_target(content ALL
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${QEL_BIN_DIR}/settings
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/settings/Game.json ${QEL_BIN_DIR}/settings/Game.json
+  # Never over a copy the user edited (see InstallSettings.cmake).
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/settings/Game.json -DTARGET=${QEL_BIN_DIR}/settings/Game.json
+          -DRECORD=${CMAKE_BINARY_DIR}/installed-settings/Game.json -P ${CMAKE_CURRENT_LIST_DIR}/InstallSettings.cmake
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${QEL_ASSET_SOURCE_DIR}/Engine ${QEL_BIN_DIR}/assets/engine
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${QEL_ASSET_SOURCE_DIR}/Game ${QEL_BIN_DIR}/assets/game
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${QEL_ASSET_SOURCE_DIR}/Cooked ${QEL_BIN_DIR}/assets/cooked

@@ -1,5 +1,7 @@
 #include "Go.h"
 
+#include "AnimatedEffectPool.h"
+
 #include "StateStack.h"
 
 #include "engine/Engine.h"
@@ -47,7 +49,7 @@ int Run()
 
     if (!Qel::Engine::Start())
     {
-        std::fprintf(stderr, "The engine could not start (window or graphics device unavailable).\n");
+        std::fprintf(stderr, "The engine could not start (the cause is given above).\n");
         return 1;
     }
     Qel::Engine& engine = *Qel::Engine::GetInstance();
@@ -75,6 +77,8 @@ int Run()
         }
     }
 
+    // The effects hold models and GPU buffers: gone before the model factory and the device.
+    AnimatedEffectPool::Get().Clear();
     Qel::Engine::Shutdown();
     return 0;
 }

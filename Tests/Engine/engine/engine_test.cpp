@@ -5,11 +5,15 @@
 #include "graphics/DX11.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
+#include "TestSupport.h"
 #include "window/Window.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <ctime>
+#include <vector>
 #include <cstdlib>
 #include <new>
 
@@ -156,19 +160,33 @@ TEST_F(EngineTest, ResizeHappensOnceAtTheNextEndFrame)
     EXPECT_FLOAT_EQ(engine->GetAspectFactors().myRatio, 400.0f / 240.0f);
 }
 
-TEST_F(EngineTest, AStartWithAFullscreenWindowOfNoSizeTakesTheScreenSize)
+TEST_F(EngineTest, ASettingsFileWithNoWindowSizeStartsFullscreenOrMaximisedAtTheScreenSize)
 {
-    EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
-    parameters.myWindowWidth = 0;
-    parameters.myWindowHeight = 0;
-    parameters.myStartInFullscreen = 1;
-    ASSERT_TRUE(Platform::Init());
-    u32 screenWidth = 0, screenHeight = 0;
-    ASSERT_TRUE(Platform::GetPrimaryScreenSize(screenWidth, screenHeight));
-    ASSERT_TRUE(Engine::Start());
-    EXPECT_EQ(Engine::GetInstance()->GetWindowSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
-    EXPECT_EQ(Engine::GetInstance()->GetRenderSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
-    EXPECT_TRUE(Engine::GetInstance()->IsFullscreen());
+    // Through the real settings reader: the built game's asset roots, a 0 x 0 window.
+    const std::string roots = "\"assets_path\": {\"engine\": \"" + Settings::GetEngineAssetsPath().string() +
+                              "\", \"game\": \"" + Settings::GetGameAssetsPath().string() + "\", \"cooked\": \"" +
+                              Settings::GetCookedAssetsPath().string() + "\"}";
+    for (const char* flag : {"start_in_fullscreen", "start_maximized"})
+    {
+        SCOPED_TRACE(flag);
+        QelTest::TempFolder folder;
+        folder.Write("settings/Game.json", "{" + roots + ", \"window_settings\": {\"title\": \"no size\", " +
+                                               "\"window_size\": {\"w\": 0, \"h\": 0}, \"" + flag + "\": true}}");
+        EngineCreateParameters& parameters = Settings::GetEngineCreateParameters();
+        parameters = EngineCreateParameters{};
+        ASSERT_TRUE(Settings::LoadSettingsFrom(folder.Path(), "Game.json", parameters));
+        ASSERT_EQ(parameters.myWindowWidth, 0u);
+        ASSERT_TRUE(Platform::Init());
+        u32 screenWidth = 0, screenHeight = 0;
+        ASSERT_TRUE(Platform::GetPrimaryScreenSize(screenWidth, screenHeight));
+        ASSERT_TRUE(Engine::Start());
+        EXPECT_EQ(Engine::GetInstance()->GetWindowSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
+        EXPECT_EQ(Engine::GetInstance()->GetRenderSize(), (std::pair<u32, u32>{screenWidth, screenHeight}));
+        EXPECT_EQ(Engine::GetInstance()->IsFullscreen(), std::string(flag) == "start_in_fullscreen");
+        ASSERT_TRUE(Engine::GetInstance()->BeginFrame());
+        Engine::GetInstance()->EndFrame();
+        Engine::Shutdown();
+    }
 }
 
 // ---- allocation count of an empty frame ----------------------------------------------------
@@ -234,4 +252,85 @@ TEST_F(EngineTest, AFrameFullOfWindowMessagesAllocatesNothing)
     for (int i = 0; i < 20; ++i)
         frame();
     EXPECT_EQ(ourAllocations.load() - before, 0);
+}
+
+TEST(FramePacer, PacesOnlyWhenTheSwapDoesNotWaitAndNeverCatchesUp)
+{
+    constexpr i64 MS = 1'000'000;
+    constexpr i64 PERIOD = 16 * MS;
+    struct Step
+    {
+        i64 now;
+        bool swapWaits;
+        i64 wake;   // 0: no sleep
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    std::vector<Step> ignored;   // the interval is taken but every swap returns at once
+    for (i64 i = 1; i < FramePacer::FAST_FRAMES_FOR_NO_WAIT + 1; ++i)
+        ignored.push_back({i * MS, true, 0});
+    ignored.push_back({9 * MS, true, 9 * MS + PERIOD});   // the eighth fast frame in a row
+    ignored.push_back({9 * MS + PERIOD + MS, true, 9 * MS + 2 * PERIOD});
+    const Case cases[] = {
+        {"refused: one frame a period from the first",
+         {{0 * MS + 100, false, 100 + PERIOD}, {PERIOD + 2 * MS, false, 100 + 2 * PERIOD}}},
+        {"a late frame starts the next at once, on the old beat",
+         {{100, false, 100 + PERIOD}, {100 + PERIOD + 20 * MS, false, 0}, {100 + 2 * PERIOD + MS, false, 100 + 3 * PERIOD}}},
+        {"far behind: the count starts afresh instead of a burst",
+         {{100, false, 100 + PERIOD}, {500 * MS, false, 500 * MS + PERIOD}}},
+        {"a swap that waits is trusted", {{PERIOD, true, 0}, {2 * PERIOD, true, 0}, {3 * PERIOD, true, 0}}},
+        {"a swap that is taken but ignored", ignored},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        FramePacer pacer;
+        for (const Step& step : c.steps)
+            EXPECT_EQ(pacer.AfterShownFrame(step.now, PERIOD, step.swapWaits), step.wake) << "at " << step.now;
+    }
+    FramePacer hidden;
+    EXPECT_EQ(hidden.AfterHiddenFrame(5, 100 * MS), 5 + 100 * MS);
+    EXPECT_EQ(RefreshPeriod(0), 1'000'000'000 / 60);
+    EXPECT_EQ(RefreshPeriod(144), 1'000'000'000 / 144);
+}
+
+namespace
+{
+double ProcessCpuSeconds()
+{
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) * 1e-9;
+}
+}
+
+TEST_F(EngineTest, VsyncThatDoesNotHoldTheRateIsPacedBySleeping)
+{
+    // SDL's offscreen surface takes the swap interval and ignores it; Xvfb refuses it. Either
+    // way the frames must come at the display's rate without a core spinning.
+    Settings::GetEngineCreateParameters().myEnableVsync = 1;
+    ASSERT_TRUE(Engine::Start());
+    Engine* engine = Engine::GetInstance();
+    for (u32 i = 0; i < FramePacer::FAST_FRAMES_FOR_NO_WAIT + 2; ++i)
+    {
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+    }
+    ASSERT_TRUE(engine->GetFramePacer().IsPacing());
+    constexpr int FRAMES = 15;
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = ProcessCpuSeconds();
+    for (int i = 0; i < FRAMES; ++i)
+    {
+        ASSERT_TRUE(engine->BeginFrame());
+        engine->EndFrame();
+    }
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = ProcessCpuSeconds() - cpuStart;
+    const double period = static_cast<double>(RefreshPeriod(engine->GetDX11()->GetRefreshRate())) * 1e-9;
+    EXPECT_GE(wall, (FRAMES - 1) * period);
+    EXPECT_LT(cpu, 0.5 * wall) << "cpu " << cpu << " s over " << wall << " s";
 }

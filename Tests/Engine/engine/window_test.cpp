@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 using namespace Qel;
 
 TEST(Window, PresentationFollowsTheStartFlags)
@@ -142,4 +146,48 @@ TEST_F(WindowTest, MessagesComeOutInPostingOrderAndDieWithTheirWindow)
     ASSERT_TRUE(Platform::PeekMessage(message));
     EXPECT_EQ(message.wParam, 7u);
     EXPECT_FALSE(Platform::PeekMessage(message));
+}
+
+// Needs a window manager (the openbox run of these tests): only it can maximise a framed window.
+TEST_F(WindowTest, StartMaximizedFillsTheScreenUnderAWindowManager)
+{
+    if (!std::getenv("QEL_TEST_WINDOW_MANAGER"))
+        GTEST_SKIP() << "no window manager in this run";
+    u32 screenWidth = 0, screenHeight = 0;
+    ASSERT_TRUE(Platform::GetPrimaryScreenSize(screenWidth, screenHeight));
+    struct Case
+    {
+        u8 maximized;
+        bool fillsWidth;
+    };
+    for (const Case c : {Case{1, true}, Case{0, false}})
+    {
+        SCOPED_TRACE(c.maximized ? "maximised" : "plain");
+        EngineCreateParameters parameters;
+        parameters.myWindowWidth = 640;
+        parameters.myWindowHeight = 360;
+        parameters.myStartMaximized = c.maximized;
+        Window window;
+        Window* windowObject = nullptr;
+        ASSERT_TRUE(window.Init(parameters, &parameters.myInstance, &windowObject));
+        // The window manager answers asynchronously: pump until the size settles.
+        u32 w = 0, h = 0;
+        for (int i = 0; i < 40; ++i)
+        {
+            MSG message;
+            while (Platform::PeekMessage(message))
+                Platform::DispatchMessage(message);
+            Platform::GetDrawableSize(window.myWindowHandle, w, h);
+            if (c.fillsWidth && w == screenWidth)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        EXPECT_EQ(w == screenWidth, c.fillsWidth) << w << " x " << h << " on " << screenWidth << " x " << screenHeight;
+        if (c.fillsWidth)
+        {
+            EXPECT_GT(h, screenHeight / 2);
+            EXPECT_LT(h, screenHeight) << "framed: the title bar stays";
+        }
+        Platform::DestroyWindow(window.myWindowHandle);
+    }
 }

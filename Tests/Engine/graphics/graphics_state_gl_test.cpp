@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
 #include <fstream>
 #include <sstream>
 
@@ -290,4 +293,42 @@ TEST_F(GraphicsStateGLTest, AOneLevelTextureStaysWhiteUnderTrilinear)
         batch.Draw(sprite);
     }
     EXPECT_EQ(Pixel(5, 4), (std::array<u8, 4>{255, 255, 255, 255}));
+}
+
+TEST_F(GraphicsStateGLTest, TextureUploadsKeepTheStateCache)
+{
+    // A cube map of its own on the environment slot, so a lost binding would show.
+    myStates->SetEnvironmentMap(ENVIRONMENT_MAP_HORIZON, nullptr);
+    myStates->Apply(false);
+    myStates->Apply(false);
+    ASSERT_EQ(myStates->GetLastApplyMask(), 0u);
+    const auto bound = [] {
+        glActiveTexture(GL_TEXTURE0 + ENVIRONMENT_TEXTURE_SLOT);
+        const std::pair<GLint, GLint> names{GetInt(GL_TEXTURE_BINDING_CUBE_MAP), GetInt(GL_TEXTURE_BINDING_2D)};
+        glActiveTexture(GL_TEXTURE0);
+        return names;
+    };
+    const auto before = bound();
+
+    const std::vector<u8> pixels(8 * 8 * 4, 90);
+    std::unique_ptr<Texture> frame = Texture::CreateFromRGBA(8, 8, pixels.data());
+    ASSERT_TRUE(frame);
+    struct Case
+    {
+        const char* name;
+        std::function<bool()> upload;
+    };
+    const Case cases[] = {
+        {"video frame", [&] { return frame->UpdateRGBA(pixels.data(), 0, 4, 4); }},
+        {"whole texture rewrite", [&] { return frame->UpdateRGBA(pixels.data()); }},
+        {"glyph atlas with mips", [&] { return Texture::CreateFromRGBA(8, 8, pixels.data(), 0, false, true) != nullptr; }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.upload());
+        myStates->Apply(false);
+        EXPECT_EQ(myStates->GetLastApplyMask(), 0u) << "an upload made the next apply resend state";
+        EXPECT_EQ(bound(), before);
+    }
 }

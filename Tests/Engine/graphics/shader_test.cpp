@@ -1,4 +1,5 @@
 // Shader loading from GLSL files, the caches, bindings by name and the sprite shader's inputs.
+#include "TextureReadback.h"
 #include "GraphicsTestContext.h"
 #include "TestSupport.h"
 #include "graphics/ConstantBlocks.h"
@@ -6,9 +7,12 @@
 #include "graphics/ShaderCache.h"
 #include "graphics/SpriteShader.h"
 #include "settings/Settings.h"
+#include "texture/TextureUpload.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -297,4 +301,37 @@ TEST_F(ShaderTest, ShadersOfAClearedCacheDrawNothing)
     ShaderCache::Clear();
     EXPECT_FALSE(shader.PrepareRender());
     EXPECT_EQ(shader.GetProgram(), 0u);
+}
+
+TEST_F(ShaderTest, TheDefaultMaterialMapsAreReadAsLinearData)
+{
+    // The built engine asset tree holds the default maps the shader loads.
+    const char* binFolder = std::getenv("QEL_BIN_DIR");
+    ASSERT_NE(binFolder, nullptr);
+    const std::filesystem::path savedEngineRoot = Settings::GetEngineAssetsPath();
+    Settings::GetEngineAssetsPath() = std::filesystem::path(binFolder) / "assets/engine";
+    SpriteShader shader;
+    ASSERT_TRUE(shader.Init("t/sprite", "t/plain"));
+    Settings::GetEngineAssetsPath() = savedEngineRoot;
+    struct Case
+    {
+        const char* name;
+        const Texture* texture;
+        std::array<float, 4> expected;
+    };
+    const Case cases[] = {
+        {"normal", shader.GetDefaultNormalTexture(), {128 / 255.0f, 128 / 255.0f, 1.0f, 1.0f}},
+        {"material", shader.GetDefaultMaterialTexture(), {0.0f, 200 / 255.0f, 0.0f, 1.0f}},
+        {"effects", shader.GetDefaultEffectsTexture(), {0.0f, 0.0f, 0.0f, 0.0f}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(c.texture, nullptr);
+        ASSERT_FALSE(c.texture->IsFailed());
+        // Read back through a draw that samples the texture as the sprite shader does.
+        const auto sample = QelTest::SampleTexture(c.texture->GetShaderResourceView(), 0.5f, 0.5f);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(sample[i], c.expected[i], 2e-3f) << "channel " << i;
+    }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 // Small texture files built in memory for the loader and texture-manager tests.
 #include "core/Types.h"
 
@@ -214,6 +215,65 @@ inline Bytes WithPngChunk(Bytes aPng, const char (&aType)[5], const Bytes& aData
     const size_t afterHeader = 8 + 25; // signature, IHDR
     aPng.insert(aPng.begin() + static_cast<std::ptrdiff_t>(afterHeader), chunk.begin(), chunk.end());
     return aPng;
+}
+
+// A PNG of any bit depth and colour type (0 grey, 2 RGB, 4 grey + alpha, 6 RGBA) from raw rows
+// (big-endian samples), stored without compression.
+inline Bytes EncodeRawPng(Qel::u32 aWidth, Qel::u32 aHeight, Qel::u8 aBitDepth, Qel::u8 aColorType, const Bytes& aRows)
+{
+    const auto chunk = [](Bytes& aOut, const char (&aType)[5], const Bytes& aData) {
+        const Qel::u32 length = static_cast<Qel::u32>(aData.size());
+        for (int i = 3; i >= 0; --i)
+            aOut.push_back(static_cast<Qel::u8>(length >> (8 * i)));
+        const size_t start = aOut.size();
+        aOut.insert(aOut.end(), aType, aType + 4);
+        aOut.insert(aOut.end(), aData.begin(), aData.end());
+        const Qel::u32 crc = Crc32(aOut.data() + start, aOut.size() - start);
+        for (int i = 3; i >= 0; --i)
+            aOut.push_back(static_cast<Qel::u8>(crc >> (8 * i)));
+    };
+    const size_t rowBytes = aRows.size() / aHeight;
+    Bytes raw;
+    for (Qel::u32 y = 0; y < aHeight; ++y)
+    {
+        raw.push_back(0);   // no filter
+        raw.insert(raw.end(), aRows.begin() + static_cast<std::ptrdiff_t>(y * rowBytes),
+                   aRows.begin() + static_cast<std::ptrdiff_t>((y + 1) * rowBytes));
+    }
+    Bytes zlib = {0x78, 0x01};
+    for (size_t at = 0; at < raw.size() || at == 0; at += 65535)
+    {
+        const size_t n = std::min<size_t>(65535, raw.size() - at);
+        zlib.push_back(at + n >= raw.size() ? 1 : 0);
+        zlib.push_back(static_cast<Qel::u8>(n));
+        zlib.push_back(static_cast<Qel::u8>(n >> 8));
+        zlib.push_back(static_cast<Qel::u8>(~n));
+        zlib.push_back(static_cast<Qel::u8>(~n >> 8));
+        zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                    raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+        if (raw.empty())
+            break;
+    }
+    Qel::u32 a = 1, b = 0;
+    for (Qel::u8 byte : raw)
+    {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    const Qel::u32 adler = (b << 16) | a;
+    for (int i = 3; i >= 0; --i)
+        zlib.push_back(static_cast<Qel::u8>(adler >> (8 * i)));
+
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes header;
+    for (Qel::u32 v : {aWidth, aHeight})
+        for (int i = 3; i >= 0; --i)
+            header.push_back(static_cast<Qel::u8>(v >> (8 * i)));
+    header.insert(header.end(), {aBitDepth, aColorType, 0, 0, 0});
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", zlib);
+    chunk(png, "IEND", {});
+    return png;
 }
 
 inline Bytes BigEndian32(Qel::u32 aValue)

@@ -1,3 +1,4 @@
+#include "TextureReadback.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 #include "TextureFixtures.h"
@@ -63,7 +64,7 @@ TEST_F(DDSUploadTest, Bc1StaysCompressedAndDecodesToItsColour)
         EXPECT_EQ(view->GetTarget(), GL_TEXTURE_2D_);
         EXPECT_EQ(view->GetInternalFormat(), c.internalFormat);
         EXPECT_EQ(Texture::CalculateTextureSize(view), (std::pair<u32, u32>{4, 4}));
-        ExpectAll(impl::ReadTextureRGBA8(view), 16, {255, 0, 0, 255});
+        ExpectAll(QelTest::ReadTextureRGBA8(view), 16, {255, 0, 0, 255});
     }
 }
 
@@ -82,11 +83,11 @@ TEST_F(DDSUploadTest, Bc1MipChainKeepsEachLevel)
     ShaderResourceView view;
     ASSERT_EQ(Load(BuildDds(header, data), 0, view), S_OK);
     EXPECT_EQ(view->GetLevels(), 4u);
-    EXPECT_EQ(impl::GetTextureMaxLevel(view), 3u);
-    ExpectAll(impl::ReadTextureRGBA8(view, 0), 64, {255, 0, 0, 255});
-    ExpectAll(impl::ReadTextureRGBA8(view, 1), 16, {0, 255, 0, 255});
-    ExpectAll(impl::ReadTextureRGBA8(view, 2), 4, {0, 0, 255, 255});
-    ExpectAll(impl::ReadTextureRGBA8(view, 3), 1, {255, 255, 255, 255});
+    EXPECT_EQ(QelTest::GetTextureMaxLevel(view), 3u);
+    ExpectAll(QelTest::ReadTextureRGBA8(view, 0), 64, {255, 0, 0, 255});
+    ExpectAll(QelTest::ReadTextureRGBA8(view, 1), 16, {0, 255, 0, 255});
+    ExpectAll(QelTest::ReadTextureRGBA8(view, 2), 4, {0, 0, 255, 255});
+    ExpectAll(QelTest::ReadTextureRGBA8(view, 3), 1, {255, 255, 255, 255});
 }
 
 TEST_F(DDSUploadTest, CubeFacesLandOnTheirTargets)
@@ -112,9 +113,9 @@ TEST_F(DDSUploadTest, CubeFacesLandOnTheirTargets)
     for (u32 face = 0; face < 6; ++face)
     {
         SCOPED_TRACE(face);
-        ExpectAll(impl::ReadTextureRGBA8(view, 0, face), 16, faces[face]);
+        ExpectAll(QelTest::ReadTextureRGBA8(view, 0, face), 16, faces[face]);
         const Rgba half = {u8(faces[face][0] / 2), u8(faces[face][1] / 2), u8(faces[face][2] / 2), 255};
-        ExpectAll(impl::ReadTextureRGBA8(view, 1, face), 4, half);
+        ExpectAll(QelTest::ReadTextureRGBA8(view, 1, face), 4, half);
     }
 }
 
@@ -195,7 +196,7 @@ TEST_F(DDSUploadTest, FormatsReadBackAsTheyWereStored)
         ShaderResourceView view;
         ASSERT_EQ(Load(BuildDds(c.header, data), c.flags, view), S_OK);
         EXPECT_EQ(view->GetInternalFormat(), c.internalFormat);
-        ExpectAll(impl::ReadTextureRGBA8(view), 16, c.expected);
+        ExpectAll(QelTest::ReadTextureRGBA8(view), 16, c.expected);
     }
 }
 
@@ -269,12 +270,12 @@ TEST_F(DDSUploadTest, ImagesGetTheirColourSpaceAndMipChain)
         EXPECT_EQ(view->GetInternalFormat(), c.internalFormat);
         EXPECT_EQ(Texture::CalculateTextureSize(view), (std::pair<u32, u32>{3, 5}));
         // floor(log2(5)) + 1 levels.
-        EXPECT_EQ(impl::GetTextureMaxLevel(view), 2u);
-        ExpectAll(impl::ReadTextureRGBA8(view), 15, {200, 100, 50, 255});
+        EXPECT_EQ(QelTest::GetTextureMaxLevel(view), 2u);
+        ExpectAll(QelTest::ReadTextureRGBA8(view), 15, {200, 100, 50, 255});
     }
     ShaderResourceView single;
     ASSERT_EQ(CreateWICTextureFromMemoryEx(png.data(), png.size(), 16384, 0, false, &single), S_OK);
-    EXPECT_EQ(impl::GetTextureMaxLevel(single), 0u);
+    EXPECT_EQ(QelTest::GetTextureMaxLevel(single), 0u);
 }
 
 TEST_F(DDSUploadTest, RgbaTexturesCanBeRewritten)
@@ -290,7 +291,7 @@ TEST_F(DDSUploadTest, RgbaTexturesCanBeRewritten)
     Bytes padded = QelTest::RepeatPixel(8, {0, 0, 255, 255});
     padded[12] = 99; // the fourth pixel of row 0 is padding
     ASSERT_TRUE(texture->UpdateRGBA(padded.data(), 16));
-    ExpectAll(impl::ReadTextureRGBA8(texture->GetShaderResourceView()), 6, {0, 0, 255, 255});
+    ExpectAll(QelTest::ReadTextureRGBA8(texture->GetShaderResourceView()), 6, {0, 0, 255, 255});
 
     EXPECT_FALSE(texture->UpdateRGBA(nullptr));
     EXPECT_FALSE(texture->UpdateRGBA(padded.data(), 8));
@@ -298,7 +299,7 @@ TEST_F(DDSUploadTest, RgbaTexturesCanBeRewritten)
     // A region rewrites only its own pixels: the top-left 2 x 1 turns green, the rest stays blue.
     const Bytes green = QelTest::RepeatPixel(2, {0, 255, 0, 255});
     ASSERT_TRUE(texture->UpdateRGBA(green.data(), 0, 2, 1));
-    const std::vector<u8> after = impl::ReadTextureRGBA8(texture->GetShaderResourceView());
+    const std::vector<u8> after = QelTest::ReadTextureRGBA8(texture->GetShaderResourceView());
     ASSERT_EQ(after.size(), 6u * 4u);
     for (size_t i = 0; i < 6; ++i)
     {
@@ -325,19 +326,19 @@ TEST_F(DDSUploadTest, SampledTexturesShowTheirTexels)
     alpha.bitCount = 8;
     ShaderResourceView view;
     ASSERT_EQ(Load(BuildDds(bgrx, QelTest::RepeatPixel(16, {0, 0, 255, 7})), 0, view), S_OK);
-    auto sample = impl::SampleTexture(view, 0.5f, 0.5f);
+    auto sample = QelTest::SampleTexture(view, 0.5f, 0.5f);
     EXPECT_NEAR(sample[0], 1.0f, 1e-3f);
     EXPECT_NEAR(sample[3], 1.0f, 1e-3f);
     ASSERT_EQ(Load(BuildDds(alpha, QelTest::Filled(16, 51)), 0, view), S_OK);
-    sample = impl::SampleTexture(view, 0.5f, 0.5f);
+    sample = QelTest::SampleTexture(view, 0.5f, 0.5f);
     EXPECT_NEAR(sample[0], 0.0f, 1e-3f);
     EXPECT_NEAR(sample[3], 0.2f, 1e-3f);
 
     // A BC1 sRGB texture decodes to linear when sampled.
     ASSERT_EQ(Load(BuildDds(DdsHeader::Bc1(4, 4), QelTest::Bc1SolidBlock(0x8410)), 1, view), S_OK);
-    const float stored = impl::ReadTextureRGBA8(view)[0] / 255.0f;
+    const float stored = QelTest::ReadTextureRGBA8(view)[0] / 255.0f;
     const float expected = SrgbToLinear(stored);
-    EXPECT_NEAR(impl::SampleTexture(view, 0.5f, 0.5f)[0], expected, 2e-3f);
+    EXPECT_NEAR(QelTest::SampleTexture(view, 0.5f, 0.5f)[0], expected, 2e-3f);
 }
 
 TEST_F(DDSUploadTest, CubeMapsSampleTheFaceADirectionPoints)
@@ -357,7 +358,7 @@ TEST_F(DDSUploadTest, CubeMapsSampleTheFaceADirectionPoints)
     const float directions[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     for (int face = 0; face < 6; ++face)
     {
-        const auto sample = impl::SampleTexture(view, directions[face][0], directions[face][1], directions[face][2]);
+        const auto sample = QelTest::SampleTexture(view, directions[face][0], directions[face][1], directions[face][2]);
         for (int channel = 0; channel < 4; ++channel)
             EXPECT_NEAR(sample[channel], faces[face][channel] / 255.0f, 1e-3f) << "face " << face;
     }

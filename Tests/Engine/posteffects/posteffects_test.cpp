@@ -1,5 +1,6 @@
 // The full-screen passes on known images, read back from a headless device: copy, tone map, the
 // two Gaussian directions, the full blur and pixelate; and which missing shaders stop the start.
+#include "TextureReadback.h"
 #include "PostEffectFixture.h"
 #include "drawers/CustomShapeDrawer.h"
 #include "drawers/LineDrawer.h"
@@ -32,7 +33,7 @@ struct FloatImage
 
 FloatImage Read(const RenderTexture& aTexture)
 {
-    return {aTexture.ReadRGBA32F(), static_cast<int>(aTexture.GetWidth())};
+    return {QelTest::ReadTextureRGBA32F(aTexture.GetShaderResourceView()), static_cast<int>(aTexture.GetWidth())};
 }
 
 bool Near(const std::array<u8, 4>& aPixel, const std::array<u8, 4>& aExpected, int aTolerance = 1)
@@ -421,15 +422,15 @@ TEST_F(PostEffectTest, RenderTexturesRefuseBadSizesAndShortUploads)
     EXPECT_FALSE(texture.Create(1u << 20, 4, RenderTextureFormat::Float16));
     EXPECT_FALSE(texture.IsValid());
     EXPECT_FALSE(texture.UploadRGBA8(std::vector<u8>(16, 255)));
-    EXPECT_TRUE(texture.ReadRGBA8().empty());
+    EXPECT_TRUE(QelTest::ReadTextureRGBA8(texture.GetShaderResourceView()).empty());
 
     ASSERT_TRUE(texture.Create(4, 2, RenderTextureFormat::Linear8));
     EXPECT_FALSE(texture.UploadRGBA8(std::vector<u8>(4 * 2 * 4 - 1, 7)));
     const std::vector<u8> pixels(4 * 2 * 4, 77);
     ASSERT_TRUE(texture.UploadRGBA8(pixels));
-    EXPECT_EQ(texture.ReadRGBA8(), pixels);
+    EXPECT_EQ(QelTest::ReadTextureRGBA8(texture.GetShaderResourceView()), pixels);
     EXPECT_TRUE(texture.EnsureSize(4, 2, RenderTextureFormat::Linear8));
-    EXPECT_EQ(texture.ReadRGBA8(), pixels) << "same size and format: kept";
+    EXPECT_EQ(QelTest::ReadTextureRGBA8(texture.GetShaderResourceView()), pixels) << "same size and format: kept";
     EXPECT_TRUE(texture.EnsureSize(8, 2, RenderTextureFormat::Linear8));
     EXPECT_EQ(texture.GetWidth(), 8u);
 }
@@ -450,8 +451,8 @@ TEST_F(PostEffectTest, CopyingATargetKeepsItsLinearColourInEveryFormat)
     wide.CopyFrom(backBuffer);
     EXPECT_EQ(DX11::GetBoundTarget(), &backBuffer) << "the bound target is bound again";
 
-    EXPECT_NEAR(srgb.ReadRGBA8()[0], 128, 1);
-    EXPECT_NEAR(linear.ReadRGBA8()[0], 55, 1);
-    EXPECT_NEAR(wide.ReadRGBA32F()[0], 0.214f, 0.002f);
-    EXPECT_NEAR(wide.ReadRGBA32F()[3], 1.0f, 1e-3f);
+    EXPECT_NEAR(QelTest::ReadTextureRGBA8(srgb.GetShaderResourceView())[0], 128, 1);
+    EXPECT_NEAR(QelTest::ReadTextureRGBA8(linear.GetShaderResourceView())[0], 55, 1);
+    EXPECT_NEAR(QelTest::ReadTextureRGBA32F(wide.GetShaderResourceView())[0], 0.214f, 0.002f);
+    EXPECT_NEAR(QelTest::ReadTextureRGBA32F(wide.GetShaderResourceView())[3], 1.0f, 1e-3f);
 }

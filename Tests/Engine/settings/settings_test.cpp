@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace Qel;
 
 namespace
@@ -78,6 +80,75 @@ TEST(Settings, SizesFillEachOther)
         EXPECT_EQ(loaded.parameters.myWindowHeight, c.windowHeight) << c.json;
         EXPECT_EQ(loaded.parameters.myRenderWidth, c.renderWidth) << c.json;
         EXPECT_EQ(loaded.parameters.myRenderHeight, c.renderHeight) << c.json;
+    }
+}
+
+TEST(Settings, NoWindowSizeOnlyForAWindowThatFillsTheScreen)
+{
+    struct Case
+    {
+        const char* json;
+        bool ok;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {R"("window_size": {"w": 0, "h": 0}, "start_in_fullscreen": true)", true, ""},
+        {R"("window_size": {"w": 0, "h": 0}, "start_maximized": true)", true, ""},
+        {R"("render_size": {"w": 0, "h": 0}, "start_maximized": true)", true, ""},
+        {R"("window_size": {"w": 0, "h": 0})", false, "\"window_size.w\" must be between 1 and"},
+        {R"("window_size": {"w": 800, "h": 0}, "start_in_fullscreen": false)", false, "window_size.h"},
+        {R"("window_size": {"w": 800, "h": 600}, "render_size": {"w": 0, "h": 600}, "start_maximized": true)", false,
+         "render_size.w"},
+    };
+    for (const Case& c : cases)
+    {
+        QelTest::TempFolder folder;
+        testing::internal::CaptureStderr();
+        const Loaded loaded = Load(folder, std::string(R"("title": "T", )") + c.json);
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(loaded.ok, c.ok) << c.json << "\n" << message;
+        EXPECT_NE(message.find(c.cause), std::string::npos) << message;
+        if (c.ok)
+        {
+            EXPECT_EQ(loaded.parameters.myWindowWidth, 0u) << c.json;
+            EXPECT_EQ(loaded.parameters.myRenderHeight, 0u) << c.json;
+        }
+    }
+}
+
+TEST(Settings, AClearColourWithoutAComponentKeepsItsDefaultAndSaysSoOnce)
+{
+    struct Case
+    {
+        const char* json;
+        float expected[4];
+        const char* message;   // empty: nothing is said
+    };
+    const EngineCreateParameters defaults;
+    const float d0 = defaults.myClearColor[0], d1 = defaults.myClearColor[1], d2 = defaults.myClearColor[2];
+    const Case cases[] = {
+        {R"({"r": 0.5, "g": 0.25, "b": 1, "a": 0.75})", {0.5f, 0.25f, 1.0f, 0.75f}, ""},
+        {R"({"r": 1, "b": 0, "a": 1})", {1.0f, d1, 0.0f, 1.0f}, "\"clear_color\" has no \"g\";"},
+        {R"({"r": 1, "g": null})", {1.0f, d1, d2, 1.0f}, "\"clear_color\" has no \"g\", \"b\", \"a\";"},
+        {R"({})", {d0, d1, d2, 1.0f}, "has no \"r\", \"g\", \"b\", \"a\";"},
+    };
+    for (const Case& c : cases)
+    {
+        QelTest::TempFolder folder;
+        testing::internal::CaptureStderr();
+        const Loaded loaded = Load(folder, std::string(R"("title": "T", "clear_color": )") + c.json);
+        const std::string message = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(loaded.ok) << c.json;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FLOAT_EQ(loaded.parameters.myClearColor[i], c.expected[i]) << c.json << " component " << i;
+        if (*c.message == 0)
+        {
+            EXPECT_EQ(message, "") << c.json;
+            continue;
+        }
+        EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        EXPECT_NE(message.find("settings/Game.json"), std::string::npos) << message;
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
     }
 }
 

@@ -296,8 +296,8 @@ TEST_F(FontAtlasTest, PacksEveryCharacterTheFaceHasIntoSeparateCells)
     EXPECT_EQ(data.myGlyphs[' '].myWidth, 0);
     EXPECT_GT(data.myGlyphs[' '].myAdvanceX, 0);
     EXPECT_EQ(data.myGlyphs[0xE9].myCharacter, 0xE9);
-    // DejaVu has no glyphs for the C1 controls, nor does anything below 32 or above 255 get one.
-    for (u32 c : {0u, 10u, 31u, 0x80u, 0x9Fu, 256u, 1023u})
+    // Nothing below 32 or above 255 gets a glyph.
+    for (u32 c : {0u, 10u, 31u, 256u, 1023u})
     {
         EXPECT_EQ(data.myGlyphs[c].myCharacter, 0) << c;
         EXPECT_EQ(data.myGlyphs[c].myAdvanceX, 0) << c;
@@ -305,6 +305,35 @@ TEST_F(FontAtlasTest, PacksEveryCharacterTheFaceHasIntoSeparateCells)
     const std::vector<Cell> cells = CellsOf(data);
     EXPECT_GT(cells.size(), 180u);
     ExpectCellsSeparate(cells);
+}
+
+TEST_F(FontAtlasTest, CharactersTheFaceLacksGetItsMissingGlyphBoxAndAdvance)
+{
+    InternalTextAndFontData data;
+    std::string error;
+    ASSERT_TRUE(BuildFontAtlas(myFreeType.myLibrary, DEJAVU, 24, 0, data, error)) << error;
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_New_Face(myFreeType.myLibrary, DEJAVU, 0, &face), 0);
+    ASSERT_EQ(FT_Set_Char_Size(face, 24 * 64, 0, 100, 100), 0);
+    // What FreeType gives for glyph 0, the face's box for "no such character".
+    ASSERT_EQ(FT_Load_Glyph(face, 0, FT_LOAD_RENDER), 0);
+    const i16 boxAdvance = static_cast<i16>(face->glyph->advance.x >> 6);
+    const i32 boxWidth = static_cast<i32>(face->glyph->bitmap.width);
+    ASSERT_GT(boxAdvance, 0);
+    ASSERT_GT(boxWidth, 0);
+    // DejaVu has no glyphs for the C1 controls.
+    for (u32 c : {0x80u, 0x9Fu})
+    {
+        SCOPED_TRACE(c);
+        ASSERT_EQ(FT_Get_Char_Index(face, c), 0u);
+        const FontGlyph& glyph = data.myGlyphs[c];
+        EXPECT_EQ(glyph.myCharacter, c);
+        EXPECT_EQ(glyph.myAdvanceX, boxAdvance);
+        EXPECT_EQ(glyph.myWidth, boxWidth);
+        EXPECT_GT(glyph.myHeight, 0);
+        EXPECT_GT(glyph.myUMax, glyph.myUMin);
+    }
+    FT_Done_Face(face);
 }
 
 TEST_F(FontAtlasTest, AGlyphsCellHoldsFreeTypesOwnRendering)

@@ -1,5 +1,6 @@
 // Text drawn through the sprite drawer into a headless back buffer and read back; the font cache
 // and bad font files.
+#include "TextureReadback.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 #include "drawers/SpriteDrawer.h"
@@ -293,8 +294,8 @@ TEST_F(TextDrawTest, TextsShareAFontByFileSizeAndOutlineWhileOneLives)
     const ShaderResourceView& view = font.myTexture->GetShaderResourceView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->GetInternalFormat(), static_cast<u32>(GL_RGBA8));
-    EXPECT_EQ(impl::GetTextureMaxLevel(view), 10u);
-    const std::vector<u8> uploaded = impl::ReadTextureRGBA8(view, 0);
+    EXPECT_EQ(QelTest::GetTextureMaxLevel(view), 10u);
+    const std::vector<u8> uploaded = QelTest::ReadTextureRGBA8(view, 0);
     ASSERT_EQ(uploaded.size(), font.myAtlasPixels.size() * 4);
     EXPECT_EQ(std::memcmp(uploaded.data(), font.myAtlasPixels.data(), uploaded.size()), 0);
     EXPECT_TRUE(myService.LoadFont(FONT, FONT_SIZE_NONE, 0) == nullptr);

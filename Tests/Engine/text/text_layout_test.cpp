@@ -210,6 +210,31 @@ TEST(TextLayout, RealFontMeasuresScaleLinearlyAndGrowWithLines)
     EXPECT_LT(MeasureTextWidth(&font, "Jumping\nfoxes", 1.0f), width);
 }
 
+TEST(TextLayout, ACharacterTheFontLacksKeepsTheWordsApart)
+{
+    const char* const path = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << path << " missing";
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    InternalTextAndFontData font;
+    std::string error;
+    ASSERT_TRUE(BuildFontAtlas(library, path, 24, 0, font, error)) << error;
+    FT_Done_FreeType(library);
+
+    // 0x80 is not in DejaVu: it is the font's box, with the box's advance, between the words.
+    const FontGlyph& box = font.myGlyphs[0x80];
+    ASSERT_GT(box.myAdvanceX, 0);
+    const float joined = MeasureTextWidth(&font, "ab", 1.0f);
+    const float apart = MeasureTextWidth(&font, "a\x80" "b", 1.0f);
+    EXPECT_NEAR(apart - joined, static_cast<float>(box.myAdvanceX), 0.5f);
+    std::vector<float> starts;
+    ForEachTextQuad(font, "a\x80" "b", 1.0f, [&](const TextQuad& aQuad) { starts.push_back(aQuad.myX); });
+    ASSERT_EQ(starts.size(), 3u);
+    EXPECT_GT(starts[2], starts[1]);
+    EXPECT_GT(starts[1], starts[0]);
+}
+
 TEST(TextLayout, BuildsOneSpritePerCharacterAtThePenTurnedAboutTheMiddle)
 {
     auto font = std::make_shared<InternalTextAndFontData>(MakeFont());

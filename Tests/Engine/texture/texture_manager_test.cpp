@@ -1,13 +1,16 @@
+#include "TextureReadback.h"
 #include "../loaders/TextureFixtures.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 #include "filewatcher/FileWatcher.h"
 #include "settings/Settings.h"
+#include "loaders/ImageDecode.h"
 #include "texture/TextureManager.h"
 #include "texture/TextureUpload.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <thread>
 
@@ -58,7 +61,7 @@ protected:
     {
         return myFolder.Write(aName, QelTest::ToString(aBytes)).string();
     }
-    static float Red(const Texture* aTexture) { return impl::SampleTexture(aTexture->GetShaderResourceView(), 0.5f, 0.5f)[0]; }
+    static float Red(const Texture* aTexture) { return QelTest::SampleTexture(aTexture->GetShaderResourceView(), 0.5f, 0.5f)[0]; }
 
     QelTest::TempFolder myFolder;
     std::unique_ptr<TextureManager> myManager;
@@ -171,7 +174,7 @@ TEST_F(TextureManagerTest, MissingFilesGetTheCheckerboardPlaceholderSilently)
 
 TEST_F(TextureManagerTest, BuiltInTexturesHoldTheirPixels)
 {
-    const std::vector<u8> checker = impl::ReadTextureRGBA8(myManager->GetCheckerboardView());
+    const std::vector<u8> checker = QelTest::ReadTextureRGBA8(myManager->GetCheckerboardView());
     ASSERT_EQ(checker.size(), 16u * 16u * 4u);
     for (u32 y = 0; y < 16; ++y)
         for (u32 x = 0; x < 16; ++x)
@@ -188,8 +191,8 @@ TEST_F(TextureManagerTest, BuiltInTexturesHoldTheirPixels)
     EXPECT_EQ(white->GetWidth(), 512u);
     EXPECT_EQ(white->GetRelativeSize(), (std::pair<float, float>{0.3f, 0.3f}));
     EXPECT_EQ(Texture::CalculateTextureSize(white->GetShaderResourceView()), (std::pair<u32, u32>{4, 4}));
-    EXPECT_EQ(impl::ReadTextureRGBA8(white->GetShaderResourceView()), std::vector<u8>(64, 255));
-    EXPECT_EQ(impl::ReadTextureRGBA8(myManager->GetFlatNormalView()), QelTest::RepeatPixel(16, {128, 128, 255, 255}));
+    EXPECT_EQ(QelTest::ReadTextureRGBA8(white->GetShaderResourceView()), std::vector<u8>(64, 255));
+    EXPECT_EQ(QelTest::ReadTextureRGBA8(myManager->GetFlatNormalView()), QelTest::RepeatPixel(16, {128, 128, 255, 255}));
 }
 
 TEST_F(TextureManagerTest, ForcedReloadSwapsTheViewWhileOldHoldersStayValid)
@@ -204,11 +207,11 @@ TEST_F(TextureManagerTest, ForcedReloadSwapsTheViewWhileOldHoldersStayValid)
     EXPECT_NE(texture->GetShaderResourceView(), old);
     EXPECT_EQ(texture->GetWidth(), 8u);
     EXPECT_EQ(texture->GetHeight(), 2u);
-    const auto sample = impl::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
+    const auto sample = QelTest::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
     EXPECT_NEAR(sample[0], 0.0f, 1e-3f);
     EXPECT_NEAR(sample[2], 1.0f, 1e-3f);
     // A draw that captured the old view still samples the old image.
-    EXPECT_NEAR(impl::SampleTexture(old, 0.5f, 0.5f)[0], 1.0f, 1e-3f);
+    EXPECT_NEAR(QelTest::SampleTexture(old, 0.5f, 0.5f)[0], 1.0f, 1e-3f);
 
     // A reload that fails keeps the texture as it was, and says which file failed.
     const ShaderResourceView good = texture->GetShaderResourceView();
@@ -228,12 +231,13 @@ TEST_F(TextureManagerTest, AReloadThatSucceedsFillsThePlaceholder)
     ASSERT_TRUE(placeholder->IsFailed());
     Write("later.png", Png(3, 5, {0, 255, 0, 255}));
     EXPECT_EQ(myManager->GetTexture("later.png", 0, true), placeholder);
-    EXPECT_FALSE(placeholder->IsFailed());
+    // Filled with the real image, it still says that its first load failed.
+    EXPECT_TRUE(placeholder->IsFailed());
     EXPECT_EQ(placeholder->GetWidth(), 3u);
     EXPECT_EQ(placeholder->GetHeight(), 5u);
     EXPECT_NE(placeholder->GetShaderResourceView(), myManager->GetCheckerboardView());
     // Non-power-of-two images get a full mip chain: floor(log2(5)) + 1 levels.
-    EXPECT_EQ(impl::GetTextureMaxLevel(placeholder->GetShaderResourceView()), 2u);
+    EXPECT_EQ(QelTest::GetTextureMaxLevel(placeholder->GetShaderResourceView()), 2u);
 }
 
 TEST_F(TextureManagerTest, ChangedFilesReloadThroughTheWatcher)
@@ -255,7 +259,7 @@ TEST_F(TextureManagerTest, ChangedFilesReloadThroughTheWatcher)
     }
     ASSERT_NE(texture->GetShaderResourceView(), old);
     EXPECT_EQ(myManager->FindCached("watched.png#NO_SRGB"), texture);
-    const auto sample = impl::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
+    const auto sample = QelTest::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
     EXPECT_NEAR(sample[1], 1.0f, 1e-3f);
     myManager.reset(); // the watcher outlives the manager here: its callback must do nothing
     watcher.FlushChanges();
@@ -348,7 +352,7 @@ TEST_F(TextureManagerTest, TargaAndDdsFilesLoadAndAreCached)
     Texture* dds = myManager->GetTexture("really_dds.png");
     ASSERT_FALSE(dds->IsFailed());
     EXPECT_EQ(dds->GetShaderResourceView()->GetInternalFormat(), 0x83F1u);
-    EXPECT_NEAR(impl::SampleTexture(dds->GetShaderResourceView(), 0.5f, 0.5f)[1], 1.0f, 1e-3f);
+    EXPECT_NEAR(QelTest::SampleTexture(dds->GetShaderResourceView(), 0.5f, 0.5f)[1], 1.0f, 1e-3f);
 }
 
 TEST_F(TextureManagerTest, RelativeSizeIsOverTheRenderHeight)
@@ -357,4 +361,113 @@ TEST_F(TextureManagerTest, RelativeSizeIsOverTheRenderHeight)
     Write("wide.png", Png(90, 45, {1, 2, 3, 255}));
     Texture* texture = myManager->GetTexture("wide.png");
     EXPECT_EQ(texture->GetRelativeSize(), (std::pair<float, float>{0.5f, 0.25f}));
+}
+
+TEST_F(TextureManagerTest, ImageFormatsFollowTheDecoderTable)
+{
+    constexpr u32 GL_R8_ = 0x8229, GL_R16_ = 0x822A, GL_RGBA16_ = 0x805B;
+    // 16-bit samples, big-endian: 0x8000 is one half.
+    const Bytes halfRgba16 = QelTest::RepeatPixel(4, {0x80, 0x00, 0x80, 0x00, 0x80, 0x00, 0xFF, 0xFF});
+    Write("grey8.png", QelTest::EncodeRawPng(2, 2, 8, 0, Bytes(4, 128)));
+    Write("grey16.png", QelTest::EncodeRawPng(2, 2, 16, 0, QelTest::RepeatPixel(4, {0x80, 0x00})));
+    Write("rgba16.png", QelTest::EncodeRawPng(2, 2, 16, 6, halfRgba16));
+    Write("rgba16_srgb.png", QelTest::WithPngChunk(QelTest::EncodeRawPng(2, 2, 16, 6, halfRgba16), "sRGB", {0}));
+    struct Case
+    {
+        const char* path;
+        u32 mode;
+        u32 format;
+        std::array<float, 4> sample;
+    };
+    const float half = 32768.0f / 65535.0f;
+    const Case cases[] = {
+        // Grey is one linear channel, whatever the mode asks: Direct3D's R8 reads (g, 0, 0, 1).
+        {"grey8.png", 0, GL_R8_, {RAW_128, 0, 0, 1}},
+        {"grey8.png", 1, GL_R8_, {RAW_128, 0, 0, 1}},
+        {"grey16.png", 0, GL_R16_, {half, 0, 0, 1}},
+        // 16-bit stays 16-bit: there is no sRGB form of it to turn into.
+        {"rgba16.png", 0, GL_RGBA16_, {half, half, half, 1}},
+        {"rgba16.png", 1, GL_RGBA16_, {half, half, half, 1}},
+        {"rgba16_srgb.png", 0, GL_RGBA16_, {half, half, half, 1}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.path) + " mode " + std::to_string(c.mode));
+        Texture* texture = myManager->GetTexture(c.path, c.mode);
+        ASSERT_FALSE(texture->IsFailed());
+        EXPECT_EQ(texture->GetShaderResourceView()->GetInternalFormat(), c.format);
+        const auto sample = QelTest::SampleTexture(texture->GetShaderResourceView(), 0.5f, 0.5f);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(sample[i], c.sample[i], 2e-3f) << "channel " << i;
+    }
+}
+
+TEST_F(TextureManagerTest, ImagesOverTheLargestTextureAreScaledDownToFit)
+{
+    const u32 largest = impl::GetMaxTextureSize();
+    ASSERT_GE(largest, 1024u);
+    struct Case
+    {
+        u32 width, height;
+    };
+    // Wider than the largest texture, and past any fixed side limit: both load, fitted.
+    for (const Case c : {Case{largest * 2, 4}, Case{70000, 2}})
+    {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const std::string name = "wide" + std::to_string(c.width) + ".png";
+        Write(name, QelTest::EncodeRawPng(c.width, c.height, 8, 0, Bytes(size_t(c.width) * c.height, 200)));
+        Texture* texture = myManager->GetTexture(name);
+        ASSERT_FALSE(texture->IsFailed());
+        const auto [width, height] = ComputeFittedSize(c.width, c.height, largest);
+        EXPECT_EQ(texture->GetWidth(), width);
+        EXPECT_EQ(texture->GetHeight(), height);
+        EXPECT_EQ(texture->GetWidth(), largest);
+        EXPECT_NEAR(Red(texture), 200.0f / 255.0f, 2e-3f);
+    }
+}
+
+TEST_F(TextureManagerTest, RefusedFilesSayWhy)
+{
+    QelTest::TgaHeader rle;
+    rle.imageType = 10;
+    struct Case
+    {
+        const char* name;
+        Bytes bytes;
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"empty.png", {}, ": empty file"},
+        {"empty.dds", {}, ": empty file"},
+        {"wide.dds", BuildDds(DdsHeader::Dx10(28, 20000, 4), QelTest::Filled(64)),
+         "DDS: 2D texture width 20000 is over the limit of 16384"},
+        {"mips.dds",
+         [] {
+             DdsHeader header;
+             header.mipCount = 16;
+             return BuildDds(header, QelTest::Filled(64));
+         }(),
+         "DDS: mip level count 16 is over the limit of 15"},
+        {"runs.tga", BuildTga(rle, {0x83, 1, 2, 3, 4}), "Targa: run-length coded Targa images are not supported"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = Write(c.name, c.bytes);
+        testing::internal::CaptureStdout();
+        Texture* texture = myManager->GetTexture(c.name);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(texture->IsFailed());
+        EXPECT_NE(printed.find(path + ": "), std::string::npos) << printed;
+        EXPECT_NE(printed.find(c.cause), std::string::npos) << printed;
+    }
+
+    // A file over the size cap is refused before it is read (sparse: no disk is used).
+    const std::string huge = Write("huge.dds", {});
+    std::filesystem::resize_file(huge, (u64(2) << 30) + 1);
+    testing::internal::CaptureStdout();
+    Texture* texture = myManager->GetTexture("huge.dds");
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(texture->IsFailed());
+    EXPECT_NE(printed.find("file too large (over the limit of 2048 MiB)"), std::string::npos) << printed;
 }

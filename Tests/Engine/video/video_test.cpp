@@ -1,5 +1,6 @@
 // Qel::Video with its texture on a headless GL device: first picture, pacing by the frame rate,
 // end, loop, restart, the power-of-two texture and files that are not there.
+#include "TextureReadback.h"
 #include "platform/audio/AudioBackend.h"
 #include "texture/Texture.h"
 #include "texture/TextureUpload.h"
@@ -37,7 +38,7 @@ protected:
     static void ExpectTextureHoldsPicture(const Video& aVideo)
     {
         ASSERT_NE(aVideo.GetTexture(), nullptr);
-        const std::vector<Qel::u8> stored = Qel::impl::ReadTextureRGBA8(aVideo.GetTexture()->GetShaderResourceView());
+        const std::vector<Qel::u8> stored = QelTest::ReadTextureRGBA8(aVideo.GetTexture()->GetShaderResourceView());
         const auto* expected = reinterpret_cast<const Qel::u8*>(aVideo.GetPixels().data());
         ASSERT_EQ(stored.size(), aVideo.GetPixels().size() * 4);
         EXPECT_TRUE(std::equal(stored.begin(), stored.end(), expected));

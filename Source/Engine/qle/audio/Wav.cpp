@@ -1,11 +1,11 @@
 #include "audio/Wav.h"
 
 #include "core/ByteReader.h"
+#include "loaders/FileData.h"
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace Qel
 {
@@ -167,18 +167,13 @@ bool LoadWavFile(const std::string& aPath, WavSound& aSound, std::string& aError
     std::error_code error;
     if (!std::filesystem::is_regular_file(aPath, error))
         return Fail(aError, "the file does not exist");
-    std::ifstream file(aPath, std::ios::binary | std::ios::ate);
-    if (!file)
-        return Fail(aError, "the file cannot be opened");
-    const std::streamoff size = file.tellg();
-    if (size < 0)
-        return Fail(aError, "the file cannot be read");
-    if (u64(size) > WAV_MAX_FILE_SIZE)
-        return Fail(aError, "the file is too large (" + std::to_string(size) + " bytes)");
-    std::vector<u8> bytes(static_cast<size_t>(size));
-    file.seekg(0);
-    if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), size))
-        return Fail(aError, "the file cannot be read");
+    std::vector<u8> bytes;
+    const HRESULT read = ReadWholeFile(aPath, WAV_MAX_FILE_SIZE, bytes);
+    if (read == E_FAIL)
+        return Fail(aError, "the file is too large (" + std::to_string(std::filesystem::file_size(aPath, error)) +
+                                " bytes)");
+    if (Failed(read))
+        return Fail(aError, std::string("the file cannot be read (") + DescribeHResult(read) + ")");
     return ParseWav(bytes.data(), bytes.size(), aSound, aError);
 }
 }

@@ -52,8 +52,6 @@ public:
     void Draw(const LinePrimitive* aLines, size_t aCount);
     void Draw(std::span<const LinePrimitive> aLines) { Draw(aLines.data(), aLines.size()); }
 
-    // The two vertices a single line is written into.
-    const LineVertex* GetLineVertices() const { return myLineVertices; }
     bool HasVertexBuffer() const { return static_cast<bool>(myVertexBuffer); }
 
 protected:

@@ -13,6 +13,7 @@
 #include "window/Window.h"
 
 #include <chrono>
+#include <thread>
 
 namespace Qel
 {
@@ -22,6 +23,8 @@ u32 ourLastFrameDrawCallCount = 0;
 namespace
 {
 Engine* ourEngine = nullptr;
+// A minimised window shows nothing: ten frames a second keep messages flowing at little cost.
+constexpr i64 HIDDEN_FRAME_PERIOD = 100'000'000;
 }
 
 Engine::Engine()
@@ -30,12 +33,12 @@ Engine::Engine()
     if ((myParameters.myStartInFullscreen || myParameters.myStartMaximized) &&
         (myParameters.myWindowWidth == 0 || myParameters.myWindowHeight == 0))
     {
-        u32 width = 0, height = 0;
-        if (Platform::GetPrimaryScreenSize(width, height))
-        {
-            myParameters.myWindowWidth = myParameters.myRenderWidth = width;
-            myParameters.myWindowHeight = myParameters.myRenderHeight = height;
-        }
+        // Where the screen cannot be asked, the default size stands in for it.
+        const EngineCreateParameters defaults;
+        u32 width = defaults.myWindowWidth, height = defaults.myWindowHeight;
+        Platform::GetPrimaryScreenSize(width, height);
+        myParameters.myWindowWidth = myParameters.myRenderWidth = width;
+        myParameters.myWindowHeight = myParameters.myRenderHeight = height;
     }
     myCallbackList = new CallbackList;
     myCallbackList->Add(myParameters.mySecondCallback, myParameters.myThirdCallback);
@@ -44,6 +47,9 @@ Engine::Engine()
 bool Engine::Start()
 {
     if (ourEngine)
+        return false;
+    // Without its asset roots nothing can be drawn: say which one, rather than fail later on a shader.
+    if (!Settings::CheckAssetRoots())
         return false;
     // The screen size may be needed before any window exists.
     if (!Platform::Init())
@@ -128,9 +134,27 @@ void Engine::EndFrame()
         myDeltaTime = static_cast<float>(delta);
         myTotalTime += static_cast<float>(delta);
     });
-    myDX11->Present(myParameters.myEnableVsync != 0);
+    const bool vsync = myParameters.myEnableVsync != 0;
+    const bool shown = myDX11->Present(vsync);
+    PaceFrame(shown, vsync);
     if (myResizePending)
         HandleResize();
+}
+
+void Engine::PaceFrame(bool aShown, bool aVsync)
+{
+    if (!myWindow)
+        return;   // nothing is ever shown without a window: nothing to pace against
+    const i64 now = Platform::QueryPerformanceCounter();
+    i64 wake = 0;
+    if (!aShown)
+        wake = myFramePacer.AfterHiddenFrame(now, HIDDEN_FRAME_PERIOD);   // minimised: nothing to show
+    else if (aVsync)
+        wake = myFramePacer.AfterShownFrame(now, RefreshPeriod(myDX11->GetRefreshRate()), myDX11->IsSwapIntervalTaken());
+    else
+        myFramePacer.Reset();
+    if (wake > now)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(wake - now));
 }
 
 void Engine::HandleResize()

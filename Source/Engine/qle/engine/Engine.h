@@ -2,6 +2,7 @@
 #include "core/Types.h"
 #include "engine/AspectFactors.h"
 #include "engine/EngineCreateParameters.h"
+#include "engine/FramePacer.h"
 #include "engine/StepTimer.h"
 
 #include <utility>
@@ -57,12 +58,16 @@ public:
 
     void SetResizePending() { myResizePending = 1; }
     bool IsResizePending() const { return myResizePending != 0; }
+    const FramePacer& GetFramePacer() const { return myFramePacer; }
 
 private:
     Engine();
     ~Engine() = default;
     bool Init();
     void HandleResize();
+    // Sleeps until the next frame is due when the swap does not keep the rate (vsync refused or
+    // ignored) or nothing was shown (minimised).
+    void PaceFrame(bool aShown, bool aVsync);
 
     Window* myWindow = nullptr;
     DX11* myDX11 = nullptr;
@@ -78,6 +83,7 @@ private:
     float myTotalTime = 0.0f;
     float myDeltaTime = 0.0f;
     StepTimer myStepTimer;
+    FramePacer myFramePacer;
     u8 myQuit = 0;
 };
 }

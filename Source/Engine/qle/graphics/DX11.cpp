@@ -174,15 +174,15 @@ void DX11::Clear(const float aColor[4])
         ourActiveTarget->SetAsActiveTarget(nullptr);
 }
 
-void DX11::Present(bool aVsync)
+bool DX11::Present(bool aVsync)
 {
     if (!myContext || myContext->IsHeadless())
-        return;
+        return false;
     u32 windowWidth = 0, windowHeight = 0;
     myContext->GetDrawableSize(windowWidth, windowHeight);
     if (windowWidth > 0 && windowHeight > 0 && myColorTexture)
     {
-        myContext->SetSwapInterval(aVsync ? 1 : 0);
+        mySwapIntervalTaken = myContext->SetSwapInterval(aVsync ? 1 : 0);
         // The window framebuffer is sRGB-capable on Mesa: copy raw bytes, no second encode.
         glBindFramebuffer(GL_READ_FRAMEBUFFER, mySrgbTarget.GetFramebuffer(nullptr));
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -196,8 +196,12 @@ void DX11::Present(bool aVsync)
         myContext->SwapBuffers();
         InvalidateCachedState();
         RebindActiveFramebuffer();
+        return true;
     }
+    return false;
 }
+
+i32 DX11::GetRefreshRate() const { return myContext ? myContext->GetRefreshRate() : 0; }
 
 bool DX11::Resize()
 {

@@ -38,7 +38,13 @@ public:
     // aColor is sRGB; the back buffer receives its linear value. Clears depth to 1 and leaves the
     // back buffer bound without depth.
     void Clear(const float aColor[4]);
-    void Present(bool aVsync);
+    // Shows the back buffer; false when nothing could be shown (headless, or the window is
+    // minimised and has no surface).
+    bool Present(bool aVsync);
+    // Whether the system took the swap interval of the last Present (false: its swap never waits).
+    bool IsSwapIntervalTaken() const { return mySwapIntervalTaken; }
+    // The display's refresh rate in hertz; 0 when unknown.
+    i32 GetRefreshRate() const;
     // Rebuilds the back buffer at the window's drawable size (headless: the size last set with
     // SetHeadlessSize). False, keeping everything as it was, when the size is 0 in either axis.
     bool Resize();
@@ -92,5 +98,6 @@ private:
     u32 myHeadlessWidth = 0;
     u32 myHeadlessHeight = 0;
     bool myOwnsCreation = false;
+    bool mySwapIntervalTaken = false;
 };
 }

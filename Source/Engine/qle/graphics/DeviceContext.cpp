@@ -22,14 +22,8 @@ GLenum ToGLMode(PrimitiveTopology aTopology)
     {
     case PrimitiveTopology::TriangleList:
         return GL_TRIANGLES;
-    case PrimitiveTopology::TriangleStrip:
-        return GL_TRIANGLE_STRIP;
     case PrimitiveTopology::LineList:
         return GL_LINES;
-    case PrimitiveTopology::LineStrip:
-        return GL_LINE_STRIP;
-    case PrimitiveTopology::PointList:
-        return GL_POINTS;
     }
     return GL_TRIANGLES;
 }

@@ -13,10 +13,7 @@ class InputLayout;
 enum class PrimitiveTopology : u8
 {
     TriangleList,
-    TriangleStrip,
     LineList,
-    LineStrip,
-    PointList,
 };
 
 namespace DeviceContext

@@ -85,8 +85,6 @@ public:
 
     void SetPixelSize(float aPixelSize) { myPixelSize = aPixelSize; }
     float GetPixelSize() const { return myPixelSize; }
-    // The block the last Render sent.
-    const PixelateBlock& GetConstants() const { return myConstants; }
     const impl::gl::Buffer& GetConstantBuffer() const { return myConstantBuffer; }
 
 private:

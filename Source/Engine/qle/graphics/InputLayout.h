@@ -65,8 +65,6 @@ public:
     InputLayout& operator=(const InputLayout&) = delete;
 
     u32 GetVertexArray() const { return myVertexArray.Get(); }
-    u32 GetElementCount() const { return myElementCount; }
-    const Element& GetElement(u32 aLocation) const { return myElements[aLocation]; }
 
     // Direct3D's IASetVertexBuffers on this layout: points the attributes of each slot in
     // [aStartSlot, aStartSlot + aCount) at its buffer, stride and offset (a buffer of 0 turns the

@@ -34,15 +34,6 @@ bool UploadWhole(GLuint aTexture, u32 aWidth, u32 aHeight, const std::vector<Cha
                     aPixels.data());
     return true;
 }
-
-std::vector<float> ReadWholeRGBA32F(GLuint aTexture, u32 aWidth, u32 aHeight)
-{
-    std::vector<float> pixels(static_cast<size_t>(aWidth) * aHeight * 4);
-    const impl::ScopedTextureBinding bound(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, aTexture);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
-    return pixels;
-}
 }
 
 RenderTexture::~RenderTexture() { Release(); }
@@ -129,10 +120,5 @@ bool RenderTexture::UploadRGBA32F(const std::vector<float>& aPixels)
 }
 
 // The stored values: sRGB bytes stay encoded.
-std::vector<u8> RenderTexture::ReadRGBA8() const { return impl::ReadTextureRGBA8(myView); }
 
-std::vector<float> RenderTexture::ReadRGBA32F() const
-{
-    return IsValid() ? ReadWholeRGBA32F(GetTexture(), myWidth, myHeight) : std::vector<float>();
-}
 }

@@ -55,8 +55,6 @@ public:
     // false (nothing written) when the texture is missing or the data is short.
     bool UploadRGBA8(const std::vector<u8>& aPixels);
     bool UploadRGBA32F(const std::vector<float>& aPixels);
-    std::vector<u8> ReadRGBA8() const;
-    std::vector<float> ReadRGBA32F() const;
 
 private:
     ShaderResourceView myView;

@@ -2,17 +2,16 @@
 
 #include "graphics/DX11.h"
 #include "graphics/GL.h"
+#include "loaders/FileData.h"
 #include "settings/Settings.h"
 #include "stringRegistry/Fnv1a.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -41,16 +40,15 @@ std::string ToLower(std::string aText)
     return aText;
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& aPath)
+// No shader source comes near this; a larger file is refused before it is read.
+constexpr u64 SHADER_FILE_MAX_BYTES = u64(16) << 20;
+
+std::optional<std::string> ReadShaderFile(const std::filesystem::path& aPath)
 {
-    std::ifstream file(aPath, std::ios::binary);
-    if (!file)
+    std::vector<u8> bytes;
+    if (Failed(ReadWholeFile(aPath, SHADER_FILE_MAX_BYTES, bytes)))
         return std::nullopt;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    if (file.bad())
-        return std::nullopt;
-    return contents.str();
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::string GetShaderLog(GLuint aShader)
@@ -93,7 +91,7 @@ impl::gl::ShaderObject Compile(const std::filesystem::path& aPath, ShaderStage a
 {
     if (!DX11::IsContextAlive())
         return {};
-    const std::optional<std::string> source = ReadWholeFile(aPath);
+    const std::optional<std::string> source = ReadShaderFile(aPath);
     if (!source)
     {
         Report("Shader file could not be read: " + aPath.string());
@@ -102,7 +100,7 @@ impl::gl::ShaderObject Compile(const std::filesystem::path& aPath, ShaderStage a
     const std::filesystem::path prologuePath =
         ResolveCaseInsensitive(Settings::GetCookedAssetsPath(), PROLOGUE_NAME);
     const std::optional<std::string> prologue =
-        prologuePath.empty() ? std::nullopt : ReadWholeFile(prologuePath);
+        prologuePath.empty() ? std::nullopt : ReadShaderFile(prologuePath);
     if (!prologue)
     {
         Report("Shader prologue " + std::string(PROLOGUE_NAME) + " not found under " +

@@ -54,9 +54,10 @@ bool SpriteShader::Init(const std::string& aVertexShader, const std::string& aPi
     const GraphicsStateStack* stack = GraphicsStateStack::GetActive();
     if (TextureManager* textures = stack ? stack->GetTextureManager() : nullptr)
     {
-        myDefaultNormalTexture = textures->GetTexture("Textures/T_Default_n.dds", TEXTURE_COLOR_MODE_FORCE_SRGB);
-        myDefaultMaterialTexture = textures->GetTexture("Textures/T_Default_m.dds", TEXTURE_COLOR_MODE_FORCE_SRGB);
-        myDefaultEffectsTexture = textures->GetTexture("Textures/T_Default_fx.dds", TEXTURE_COLOR_MODE_FORCE_SRGB);
+        // Normals, material values and effect masks are data, not colour: read them linear.
+        myDefaultNormalTexture = textures->GetTexture("Textures/T_Default_n.dds", TEXTURE_COLOR_MODE_IGNORE_SRGB);
+        myDefaultMaterialTexture = textures->GetTexture("Textures/T_Default_m.dds", TEXTURE_COLOR_MODE_IGNORE_SRGB);
+        myDefaultEffectsTexture = textures->GetTexture("Textures/T_Default_fx.dds", TEXTURE_COLOR_MODE_IGNORE_SRGB);
     }
     return true;
 }

@@ -62,7 +62,6 @@ public:
 
     // Values 0 up to the highest index set reach the shader. An index of 8 or more is ignored.
     void SetCustomValue(u32 aIndex, const Vector4f& aValue);
-    const Vector4f& GetCustomValue(u32 aIndex) const { return myCustomValues[aIndex < MAX_CUSTOM_VALUES ? aIndex : 0]; }
     void ClearCustomValues();
     i32 GetLastCustomIndex() const { return myLastCustomIndex; }
 

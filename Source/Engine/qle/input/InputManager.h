@@ -37,7 +37,6 @@ public:
     void HideCursor();
     bool IsCursorVisible() const;
 
-    HWND GetWindow() const { return myWindow; }
 
 private:
     struct KeySet

@@ -1,5 +1,8 @@
 #include "loaders/DDSParser.h"
 
+#include <algorithm>
+#include <string>
+
 #include "core/Assert.h"
 #include "core/ByteReader.h"
 
@@ -340,30 +343,38 @@ HRESULT ParseDDSHeader(const u8* aData, size_t aSize, u32 aLoadFlags, DDSTexture
             info.alphaMode = DDS_ALPHA_MODE_PREMULTIPLIED;
     }
 
-    if (info.mipCount > DDS_MAX_MIP_LEVELS)
+    // A file over one of the device's limits is refused with that limit as the reason.
+    const auto overLimit = [&](const char* aWhat, u64 aValue, u32 aLimit) {
+        aInfo.refusal = std::string(aWhat) + " " + std::to_string(aValue) + " is over the limit of " +
+                       std::to_string(aLimit);
         return HResultFromWin32(ERROR_NOT_SUPPORTED);
+    };
+    if (info.mipCount > DDS_MAX_MIP_LEVELS)
+        return overLimit("mip level count", info.mipCount, DDS_MAX_MIP_LEVELS);
+    if (info.dimension != DDSDimension::Texture3D && arraySize > DDS_MAX_ARRAY_SIZE)
+        return overLimit("array size", arraySize, DDS_MAX_ARRAY_SIZE);
 
     switch (info.dimension)
     {
     case DDSDimension::Texture1D:
-        if (arraySize > DDS_MAX_ARRAY_SIZE || info.width > DDS_MAX_1D_SIZE)
-            return HResultFromWin32(ERROR_NOT_SUPPORTED);
+        if (info.width > DDS_MAX_1D_SIZE)
+            return overLimit("1D texture width", info.width, DDS_MAX_1D_SIZE);
         break;
     case DDSDimension::Texture2D:
-        if (info.isCube)
-        {
-            if (arraySize > DDS_MAX_ARRAY_SIZE || info.width > DDS_MAX_CUBE_SIZE || info.height > DDS_MAX_CUBE_SIZE)
-                return HResultFromWin32(ERROR_NOT_SUPPORTED);
-        }
-        else if (arraySize > DDS_MAX_ARRAY_SIZE || info.width > DDS_MAX_2D_SIZE || info.height > DDS_MAX_2D_SIZE)
-        {
-            return HResultFromWin32(ERROR_NOT_SUPPORTED);
-        }
+    {
+        const u32 limit = info.isCube ? DDS_MAX_CUBE_SIZE : DDS_MAX_2D_SIZE;
+        const char* kind = info.isCube ? "cube map" : "2D texture";
+        if (info.width > limit)
+            return overLimit((std::string(kind) + " width").c_str(), info.width, limit);
+        if (info.height > limit)
+            return overLimit((std::string(kind) + " height").c_str(), info.height, limit);
         break;
+    }
     case DDSDimension::Texture3D:
-        if (arraySize > 1 || info.width > DDS_MAX_3D_SIZE || info.height > DDS_MAX_3D_SIZE ||
-            info.depth > DDS_MAX_3D_SIZE)
+        if (arraySize > 1)
             return HResultFromWin32(ERROR_NOT_SUPPORTED);
+        if (info.width > DDS_MAX_3D_SIZE || info.height > DDS_MAX_3D_SIZE || info.depth > DDS_MAX_3D_SIZE)
+            return overLimit("3D texture side", std::max({info.width, info.height, info.depth}), DDS_MAX_3D_SIZE);
         break;
     default:
         return HResultFromWin32(ERROR_NOT_SUPPORTED);

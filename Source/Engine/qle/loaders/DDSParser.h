@@ -8,6 +8,7 @@
 #include "loaders/LoaderResult.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace Qel
@@ -110,6 +111,8 @@ struct DDSTextureInfo
     u32 topDepth = 0;
     // arraySize * levels entries, all levels of slice 0 first.
     std::vector<DDSSubresource> subresources;
+    // Which limit a refused file is over (empty otherwise).
+    std::string refusal;
 };
 
 // Checks the file's header against its size and reads the texture description.

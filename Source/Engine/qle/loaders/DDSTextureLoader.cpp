@@ -62,19 +62,25 @@ HRESULT CreateFromInfo(const u8* aData, const DDSTextureInfo& aInfo, ShaderResou
 }
 
 HRESULT CreateDDSTextureFromMemoryEx(const u8* aData, size_t aSize, size_t aMaxSize, u32 aLoadFlags,
-                                     ShaderResourceView* aView, DDS_ALPHA_MODE* aAlphaMode)
+                                     ShaderResourceView* aView, DDS_ALPHA_MODE* aAlphaMode, std::string* aRefusal)
 {
     if (aView)
         aView->reset();
     if (aAlphaMode)
         *aAlphaMode = DDS_ALPHA_MODE_UNKNOWN;
+    if (aRefusal)
+        aRefusal->clear();
     if (!aData || !aView)
         return E_INVALIDARG;
 
     DDSTextureInfo info;
     HRESULT result = ParseDDS(aData, aSize, aLoadFlags, aMaxSize, info);
     if (Failed(result))
+    {
+        if (aRefusal)
+            *aRefusal = info.refusal;
         return result;
+    }
     result = CreateFromInfo(aData, info, *aView);
     if (Failed(result) && aMaxSize == 0 && info.mipCount > 1)
     {

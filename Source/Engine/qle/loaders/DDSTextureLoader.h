@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
 
 namespace Qel
 {
@@ -15,6 +16,8 @@ namespace Qel
 // the top levels above 8192, 2048 for volumes). No mips are generated: the file's levels are used.
 HRESULT CreateDDSTextureFromFileEx(const std::filesystem::path& aFile, size_t aMaxSize, u32 aLoadFlags,
                                    ShaderResourceView* aView, DDS_ALPHA_MODE* aAlphaMode = nullptr);
+// aRefusal (when given) receives the limit a refused file is over.
 HRESULT CreateDDSTextureFromMemoryEx(const u8* aData, size_t aSize, size_t aMaxSize, u32 aLoadFlags,
-                                     ShaderResourceView* aView, DDS_ALPHA_MODE* aAlphaMode = nullptr);
+                                     ShaderResourceView* aView, DDS_ALPHA_MODE* aAlphaMode = nullptr,
+                                     std::string* aRefusal = nullptr);
 }

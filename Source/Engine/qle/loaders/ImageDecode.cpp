@@ -233,30 +233,37 @@ HRESULT DecodeImage(const u8* aData, size_t aSize, u32 aMaxSize, u32 aLoadFlags,
         return E_FAIL;
     if (width <= 0 || height <= 0)
         return E_FAIL;
-    if (static_cast<u64>(width) > IMAGE_MAX_SIDE || static_cast<u64>(height) > IMAGE_MAX_SIDE ||
-        static_cast<u64>(width) * static_cast<u64>(height) > IMAGE_MAX_PIXELS)
+    // The decompression guard: a small file may claim a huge picture. Sizes below it that exceed
+    // the texture limit are decoded and scaled down to fit.
+    if (static_cast<u64>(width) * static_cast<u64>(height) > IMAGE_MAX_PIXELS)
         return E_OUTOFMEMORY;
 
+    // One grey channel stays one channel; 16-bit files stay 16-bit. Neither has an sRGB form, so
+    // both are linear whatever the flags or the metadata say.
+    const bool grey = channels == 1;
+    const bool sixteenBit = stbi_is_16_bit_from_memory(aData, length) != 0;
     bool srgb = false;
-    if (aLoadFlags & TEXTURE_LOAD_FORCE_SRGB)
-        srgb = true;
-    else if (!(aLoadFlags & TEXTURE_LOAD_IGNORE_SRGB))
-        srgb = IsImageMetadataSrgb(container, aData, aSize);
+    if (!grey && !sixteenBit)
+    {
+        if (aLoadFlags & TEXTURE_LOAD_FORCE_SRGB)
+            srgb = true;
+        else if (!(aLoadFlags & TEXTURE_LOAD_IGNORE_SRGB))
+            srgb = IsImageMetadataSrgb(container, aData, aSize);
+    }
+    const int outChannels = grey ? 1 : 4;
 
-    // Sixteen-bit images stay sixteen-bit unless they are sRGB, which only 8-bit textures can be.
-    const bool sixteenBit = !srgb && stbi_is_16_bit_from_memory(aData, length) != 0;
     int decodedWidth = 0, decodedHeight = 0, fileChannels = 0;
     std::unique_ptr<void, StbiFree> decoded;
     if (sixteenBit)
-        decoded.reset(stbi_load_16_from_memory(aData, length, &decodedWidth, &decodedHeight, &fileChannels, 4));
+        decoded.reset(stbi_load_16_from_memory(aData, length, &decodedWidth, &decodedHeight, &fileChannels, outChannels));
     else
-        decoded.reset(stbi_load_from_memory(aData, length, &decodedWidth, &decodedHeight, &fileChannels, 4));
+        decoded.reset(stbi_load_from_memory(aData, length, &decodedWidth, &decodedHeight, &fileChannels, outChannels));
     if (!decoded)
         return E_FAIL;
     if (decodedWidth != width || decodedHeight != height)
         return E_FAIL;
 
-    const size_t bytesPerPixel = sixteenBit ? 8 : 4;
+    const size_t bytesPerPixel = size_t(outChannels) * (sixteenBit ? 2 : 1);
     const auto [fitWidth, fitHeight] = ComputeFittedSize(static_cast<u32>(width), static_cast<u32>(height), aMaxSize);
     try
     {
@@ -274,17 +281,20 @@ HRESULT DecodeImage(const u8* aData, size_t aSize, u32 aMaxSize, u32 aLoadFlags,
     else
     {
         const stbir_colorspace space = srgb ? STBIR_COLORSPACE_SRGB : STBIR_COLORSPACE_LINEAR;
+        const int alphaChannel = grey ? STBIR_ALPHA_CHANNEL_NONE : 3;
+        const int inStride = width * static_cast<int>(bytesPerPixel);
+        const int outStride = static_cast<int>(fitWidth * bytesPerPixel);
         int ok = 0;
         if (sixteenBit)
-            ok = stbir_resize_uint16_generic(static_cast<const stbir_uint16*>(decoded.get()), width, height,
-                                             width * 8, reinterpret_cast<stbir_uint16*>(aImage.pixels.data()),
-                                             static_cast<int>(fitWidth), static_cast<int>(fitHeight),
-                                             static_cast<int>(fitWidth * 8), 4, 3, 0, STBIR_EDGE_CLAMP,
-                                             STBIR_FILTER_BOX, space, nullptr);
+            ok = stbir_resize_uint16_generic(static_cast<const stbir_uint16*>(decoded.get()), width, height, inStride,
+                                             reinterpret_cast<stbir_uint16*>(aImage.pixels.data()),
+                                             static_cast<int>(fitWidth), static_cast<int>(fitHeight), outStride,
+                                             outChannels, alphaChannel, 0, STBIR_EDGE_CLAMP, STBIR_FILTER_BOX, space,
+                                             nullptr);
         else
-            ok = stbir_resize_uint8_generic(static_cast<const unsigned char*>(decoded.get()), width, height, width * 4,
+            ok = stbir_resize_uint8_generic(static_cast<const unsigned char*>(decoded.get()), width, height, inStride,
                                             aImage.pixels.data(), static_cast<int>(fitWidth),
-                                            static_cast<int>(fitHeight), static_cast<int>(fitWidth * 4), 4, 3, 0,
+                                            static_cast<int>(fitHeight), outStride, outChannels, alphaChannel, 0,
                                             STBIR_EDGE_CLAMP, STBIR_FILTER_BOX, space, nullptr);
         if (!ok)
         {
@@ -295,6 +305,7 @@ HRESULT DecodeImage(const u8* aData, size_t aSize, u32 aMaxSize, u32 aLoadFlags,
     aImage.width = fitWidth;
     aImage.height = fitHeight;
     aImage.sixteenBit = sixteenBit;
+    aImage.channels = static_cast<u32>(outChannels);
     aImage.srgb = srgb;
     return S_OK;
 }

@@ -20,8 +20,8 @@ enum class ImageContainer
 };
 
 // Images above this many pixels are refused before decoding (a small file can claim a huge size).
+// 32768 x 16384 still decodes, to be scaled down to the largest texture.
 inline constexpr u64 IMAGE_MAX_PIXELS = u64(1) << 29;
-inline constexpr u32 IMAGE_MAX_SIDE = 65536;
 
 // By signature only: other files (Targa, PSD, HDR...) are left to other loaders.
 ImageContainer DetectImageContainer(const u8* aData, size_t aSize);
@@ -37,14 +37,16 @@ struct DecodedImage
 {
     u32 width = 0;
     u32 height = 0;
-    // 16 bits a channel (RGBA16) instead of 8 (RGBA8).
+    // 16 bits a channel instead of 8.
     bool sixteenBit = false;
     bool srgb = false;
-    // Rows top-down, four channels.
+    // 1 for a grey image, else 4 (RGBA).
+    u32 channels = 4;
+    // Rows top-down.
     std::vector<u8> pixels;
 };
 
-// Decodes to RGBA, scaled down to fit aMaxSize, with the load flags applied to the colour space.
+// Decodes to RGBA (grey files to one channel), scaled down to fit aMaxSize, with the load flags applied to the colour space.
 // ERROR_NOT_SUPPORTED for files that are not PNG, JPEG, BMP or GIF; E_FAIL for broken ones;
 // E_OUTOFMEMORY for images over the pixel limit.
 HRESULT DecodeImage(const u8* aData, size_t aSize, u32 aMaxSize, u32 aLoadFlags, DecodedImage& aImage);

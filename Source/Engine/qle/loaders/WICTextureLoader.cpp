@@ -41,8 +41,18 @@ HRESULT CreateWICTextureFromMemoryEx(const u8* aData, size_t aSize, size_t aMaxS
     level.height = image.height;
     impl::TextureUploadDesc desc;
     desc.kind = impl::TextureKind::Texture2D;
-    desc.format.internalFormat = image.sixteenBit ? GL_RGBA16 : (image.srgb ? GL_SRGB8_ALPHA8 : GL_RGBA8);
-    desc.format.format = GL_RGBA;
+    // As the decoder's formats map to Direct3D's: grey to R8 / R16 (which sample as (g, 0, 0, 1)),
+    // colour to RGBA8 (sRGB or not) / RGBA16.
+    if (image.channels == 1)
+    {
+        desc.format.internalFormat = image.sixteenBit ? GL_R16 : GL_R8;
+        desc.format.format = GL_RED;
+    }
+    else
+    {
+        desc.format.internalFormat = image.sixteenBit ? GL_RGBA16 : (image.srgb ? GL_SRGB8_ALPHA8 : GL_RGBA8);
+        desc.format.format = GL_RGBA;
+    }
     desc.format.type = image.sixteenBit ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE;
     desc.width = image.width;
     desc.height = image.height;

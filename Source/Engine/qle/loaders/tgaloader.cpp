@@ -43,7 +43,9 @@ std::unique_ptr<TargaImage> ParseTargaImage(const u8* aData, size_t aSize, std::
 
     if (bitsPerPixel != 32)
         return Fail(aError, "only 32-bit Targa images are supported");
-    if (imageType != TYPE_TRUE_COLOR && imageType != TYPE_TRUE_COLOR_RLE)
+    if (imageType == TYPE_TRUE_COLOR_RLE)
+        return Fail(aError, "run-length coded Targa images are not supported");
+    if (imageType != TYPE_TRUE_COLOR)
         return Fail(aError, "not a true-colour Targa image");
     if (colorMapType > 1)
         return Fail(aError, "unknown colour-map type");
@@ -62,12 +64,9 @@ std::unique_ptr<TargaImage> ParseTargaImage(const u8* aData, size_t aSize, std::
     const u64 pixelCount = u64(width) * u64(height);
     const u64 pixelBytes = pixelCount * 4;
     const u64 available = aSize - offset;
-    // Refuse before allocating: raw data must all be there, and no run packet (5 bytes) gives
-    // more than 128 pixels.
-    if (imageType == TYPE_TRUE_COLOR && available < pixelBytes)
+    // Refuse before allocating: the pixel data must all be there.
+    if (available < pixelBytes)
         return Fail(aError, "file truncated in the pixel data");
-    if (imageType == TYPE_TRUE_COLOR_RLE && pixelCount > ((available + 4) / 5) * 128)
-        return Fail(aError, "file truncated in the run-length data");
 
     auto image = std::make_unique<TargaImage>();
     image->width = width;
@@ -82,41 +81,8 @@ std::unique_ptr<TargaImage> ParseTargaImage(const u8* aData, size_t aSize, std::
         return Fail(aError, "out of memory");
     }
     u8* out = image->pixels.data();
-    const u8* in = aData + offset;
 
-    if (imageType == TYPE_TRUE_COLOR)
-    {
-        std::memcpy(out, in, static_cast<size_t>(pixelBytes));
-    }
-    else
-    {
-        u64 read = 0;
-        u64 written = 0;
-        while (written < pixelCount)
-        {
-            if (read >= available)
-                return Fail(aError, "file truncated in the run-length data");
-            const u8 packet = in[read++];
-            // Runs may cross rows; one that passes the last pixel is cut there.
-            const u64 count = std::min<u64>((packet & 0x7F) + 1u, pixelCount - written);
-            if (packet & 0x80)
-            {
-                if (available - read < 4)
-                    return Fail(aError, "file truncated in the run-length data");
-                for (u64 i = 0; i < count; ++i)
-                    std::memcpy(out + (written + i) * 4, in + read, 4);
-                read += 4;
-            }
-            else
-            {
-                if (available - read < count * 4)
-                    return Fail(aError, "file truncated in the run-length data");
-                std::memcpy(out + written * 4, in + read, static_cast<size_t>(count * 4));
-                read += count * 4;
-            }
-            written += count;
-        }
-    }
+    std::memcpy(out, aData + offset, static_cast<size_t>(pixelBytes));
 
     // Stored B, G, R, A; bottom row first unless the descriptor says otherwise.
     const size_t rowBytes = size_t(width) * 4;

@@ -1,5 +1,6 @@
 #pragma once
-// Reader of Truevision Targa files: 32-bit true-colour images, uncompressed or run-length coded.
+// Reader of Truevision Targa files: uncompressed 32-bit true-colour images (run-length
+// coded files are refused as unsupported).
 #include "core/Types.h"
 
 #include <cstddef>

@@ -31,12 +31,26 @@ public:
         if (Platform::IsWindow(myWindow))
             SDL_GL_SwapWindow(mySdlWindow);
     }
-    void SetSwapInterval(int aInterval) override
+    bool SetSwapInterval(int aInterval) override
     {
-        if (aInterval == myInterval)
-            return;
-        myInterval = aInterval;
-        SDL_GL_SetSwapInterval(aInterval);   // unsupported intervals are fine: frames just run free
+        if (aInterval != myInterval)
+        {
+            myInterval = aInterval;
+            // Refused (Xvfb, some drivers): the caller paces the frames itself.
+            myIntervalTaken = SDL_GL_SetSwapInterval(aInterval) == 0 && SDL_GL_GetSwapInterval() == aInterval;
+        }
+        return myIntervalTaken;
+    }
+    i32 GetRefreshRate() const override
+    {
+        SDL_DisplayMode mode{};
+        if (SDL_GetWindowDisplayMode(mySdlWindow, &mode) != 0 || mode.refresh_rate <= 0)
+        {
+            const int display = SDL_GetWindowDisplayIndex(mySdlWindow);
+            if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0)
+                return 0;
+        }
+        return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
     }
     void GetDrawableSize(u32& aWidth, u32& aHeight) const override { Platform::GetDrawableSize(myWindow, aWidth, aHeight); }
 
@@ -45,6 +59,7 @@ private:
     SDL_Window* mySdlWindow;
     SDL_GLContext myContext;
     int myInterval = -100;
+    bool myIntervalTaken = false;
 };
 
 class EglGLContext final : public GLContext
@@ -60,7 +75,8 @@ public:
     bool IsHeadless() const override { return true; }
     bool MakeCurrent() override { return eglMakeCurrent(myDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, myContext) == EGL_TRUE; }
     void SwapBuffers() override {}
-    void SetSwapInterval(int) override {}
+    bool SetSwapInterval(int) override { return false; }
+    i32 GetRefreshRate() const override { return 0; }
     void GetDrawableSize(u32& aWidth, u32& aHeight) const override { aWidth = aHeight = 0; }
 
 private:

@@ -21,7 +21,10 @@ public:
     // Shows the default framebuffer; nothing when headless.
     virtual void SwapBuffers() = 0;
     // 1 waits for vertical blank, 0 does not. Only changes the context when the value changes.
-    virtual void SetSwapInterval(int aInterval) = 0;
+    // False when the system refuses the interval (the swap then does not wait).
+    virtual bool SetSwapInterval(int aInterval) = 0;
+    // Refresh rate in hertz of the display the surface is on; 0 when unknown or headless.
+    virtual i32 GetRefreshRate() const = 0;
     // Size of the default framebuffer; 0 x 0 when headless or minimised.
     virtual void GetDrawableSize(u32& aWidth, u32& aHeight) const = 0;
 };

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 #include <vector>
 
@@ -141,6 +142,24 @@ bool Init()
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0)
     {
         std::fprintf(stderr, "Could not start the video system: %s\n", SDL_GetError());
+        return false;
+    }
+    // With no display SDL quietly falls back to a surface nobody sees. Only a caller that asks for
+    // that by name (tests: SDL_VIDEODRIVER=offscreen) gets it; anyone else is told at once.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+                                      std::strcmp(driver, "evdev") == 0);
+    if (invisible && !(asked && SDL_strcasecmp(asked, driver) == 0))
+    {
+        const char* display = std::getenv("DISPLAY");
+        if (display && *display)
+            std::fprintf(stderr, "The game needs a display, and the one named by DISPLAY (%s) cannot be opened.\n",
+                         display);
+        else
+            std::fprintf(stderr, "The game needs a display, and there is none: DISPLAY is not set. Start it from a "
+                                 "desktop session (or set DISPLAY to a running X server).\n");
+        SDL_Quit();
         return false;
     }
     ourInitialised = true;
@@ -349,6 +368,12 @@ void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFl
     }
     if (!(aFlags & SWP_NOMOVE))
         SDL_SetWindowPosition(window, aX, aY);
+}
+
+void MaximizeWindow(HWND aWindow)
+{
+    if (IsWindow(aWindow))
+        SDL_MaximizeWindow(aWindow->mySdlWindow);
 }
 
 void GetDrawableSize(HWND aWindow, u32& aWidth, u32& aHeight)

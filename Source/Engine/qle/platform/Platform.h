@@ -36,6 +36,8 @@ void* GetWindowUserData(HWND aWindow);
 RECT GetWindowRect(HWND aWindow);   // outer rectangle, frame included
 RECT GetClientRect(HWND aWindow);   // (0, 0, client width, client height)
 RECT GetNearestMonitorRect(HWND aWindow);
+// Asks the window manager to maximise a framed window (fill the work area, frame kept).
+void MaximizeWindow(HWND aWindow);
 u32 GetWindowStyle(HWND aWindow);
 void SetWindowStyle(HWND aWindow, u32 aStyle);
 // Applies the stored style: a popup with WS_MAXIMIZE covers the monitor (desktop full screen); a

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace Qel
 {
@@ -29,6 +31,13 @@ bool IsPresent(const json& aObject, const char* aKey)
     return aObject.contains(aKey) && !aObject[aKey].is_null();
 }
 
+std::string SizeRangeText(const std::string& aWhere, i64 aSize)
+{
+    return "\"" + aWhere + "\" must be between 1 and " + std::to_string(MAX_SIZE) + ", but is " + std::to_string(aSize);
+}
+
+// 0 is read as "no size": only a full-screen or maximised window may have it (it then takes the
+// screen's size), which the caller checks once the flags are known.
 u32 ReadSize(const json& aSize, const char* aOwner, const char* aKey)
 {
     const std::string where = std::string(aOwner) + "." + aKey;
@@ -38,9 +47,8 @@ u32 ReadSize(const json& aSize, const char* aOwner, const char* aKey)
     if (!value.is_number_integer())
         throw SettingsError("\"" + where + "\" must be a whole number, but is " + std::string(value.type_name()));
     const i64 size = value.get<i64>();
-    if (size <= 0 || size > static_cast<i64>(MAX_SIZE))
-        throw SettingsError("\"" + where + "\" must be between 1 and " + std::to_string(MAX_SIZE) + ", but is " +
-                            std::to_string(size));
+    if (size < 0 || size > static_cast<i64>(MAX_SIZE))
+        throw SettingsError(SizeRangeText(where, size));
     return static_cast<u32>(size);
 }
 
@@ -132,7 +140,7 @@ void WithKey(const char* aKey, Fn&& aRead)
     }
 }
 
-void ReadWindowSettings(const json& aWindow, EngineCreateParameters& aParameters)
+void ReadWindowSettings(const json& aWindow, EngineCreateParameters& aParameters, std::vector<std::string>& aWarnings)
 {
     WithKey("title", [&] {
         const std::string title = aWindow.at("title").get<std::string>();
@@ -146,10 +154,17 @@ void ReadWindowSettings(const json& aWindow, EngineCreateParameters& aParameters
             if (!color.is_object())
                 throw SettingsError("\"clear_color\" must be an object with \"r\", \"g\", \"b\" and \"a\"");
             // A component left out keeps its default rather than reading a missing key.
-            aParameters.myClearColor[0] = color.value("r", aParameters.myClearColor[0]);
-            aParameters.myClearColor[1] = color.value("g", aParameters.myClearColor[1]);
-            aParameters.myClearColor[2] = color.value("b", aParameters.myClearColor[2]);
-            aParameters.myClearColor[3] = color.value("a", aParameters.myClearColor[3]);
+            static constexpr const char* names[4] = {"r", "g", "b", "a"};
+            std::string missing;
+            for (int i = 0; i < 4; ++i)
+            {
+                if (IsPresent(color, names[i]))
+                    aParameters.myClearColor[i] = color[names[i]].get<float>();
+                else
+                    missing += std::string(missing.empty() ? "" : ", ") + "\"" + names[i] + "\"";
+            }
+            if (!missing.empty())
+                aWarnings.push_back("\"clear_color\" has no " + missing + "; the default is kept for it");
         });
     }
     const bool hasWindowSize = IsPresent(aWindow, "window_size");
@@ -183,6 +198,20 @@ void ReadWindowSettings(const json& aWindow, EngineCreateParameters& aParameters
     readFlag("start_maximized", aParameters.myStartMaximized);
     readFlag("borderless", aParameters.myBorderless);
 
+    // A window of no size takes the screen's, which only a full-screen or maximised window can.
+    const bool fillsScreen = aParameters.myStartInFullscreen || aParameters.myStartMaximized;
+    const char* sizeKey = hasWindowSize ? "window_size" : "render_size";
+    if (aParameters.myWindowWidth == 0 || aParameters.myWindowHeight == 0)
+    {
+        if (!fillsScreen)
+            throw SettingsError(SizeRangeText(std::string(sizeKey) + (aParameters.myWindowWidth == 0 ? ".w" : ".h"), 0) +
+                                " (0 is only allowed with \"start_in_fullscreen\" or \"start_maximized\")");
+    }
+    else if (aParameters.myRenderWidth == 0 || aParameters.myRenderHeight == 0)
+    {
+        throw SettingsError(SizeRangeText(std::string("render_size") + (aParameters.myRenderWidth == 0 ? ".w" : ".h"), 0));
+    }
+
     aParameters.myDebugFeatures = 0;
     if (IsPresent(aWindow, "debug_features"))
         WithKey("debug_features", [&] { aParameters.myDebugFeatures = ReadDebugFeatures(aWindow["debug_features"]); });
@@ -192,6 +221,7 @@ void ReadWindowSettings(const json& aWindow, EngineCreateParameters& aParameters
 }
 
 std::filesystem::path ourExecutableFolder;
+std::filesystem::path ourSettingsFile;
 std::filesystem::path ourEngineAssetsPath;
 std::filesystem::path ourGameAssetsPath;
 std::filesystem::path ourCookedAssetsPath;
@@ -259,7 +289,11 @@ bool LoadSettingsFrom(const std::filesystem::path& aExecutableFolder, const std:
         }
         if (!root.contains("window_settings") || !root["window_settings"].is_object())
             throw SettingsError("\"window_settings\" is missing or not an object");
-        ReadWindowSettings(root["window_settings"], aParameters);
+        std::vector<std::string> warnings;
+        ReadWindowSettings(root["window_settings"], aParameters, warnings);
+        for (const std::string& warning : warnings)
+            std::fprintf(stderr, "Settings file %s: %s\n", filePath.string().c_str(), warning.c_str());
+        ourSettingsFile = filePath;
     }
     catch (const std::exception& e)
     {
@@ -267,6 +301,39 @@ bool LoadSettingsFrom(const std::filesystem::path& aExecutableFolder, const std:
         return false;
     }
     return true;
+}
+
+bool CheckAssetRoots()
+{
+    const std::string file = ourSettingsFile.empty() ? std::string("(none read)") : ourSettingsFile.string();
+    if (ourEngineAssetsPath.empty() && ourGameAssetsPath.empty() && ourCookedAssetsPath.empty())
+    {
+        std::fprintf(stderr,
+                     "Settings file %s: no \"assets_path\" is given, so no shader, texture or font can be found. It "
+                     "needs \"assets_path\": {\"engine\": ..., \"game\": ..., \"cooked\": ...}, folders relative to "
+                     "the executable.\n",
+                     file.c_str());
+        return false;
+    }
+    bool ok = true;
+    const struct
+    {
+        const char* key;
+        const std::filesystem::path& root;
+    } roots[] = {{"engine", ourEngineAssetsPath}, {"game", ourGameAssetsPath}, {"cooked", ourCookedAssetsPath}};
+    for (const auto& root : roots)
+    {
+        std::error_code error;
+        if (root.root.empty())
+            std::fprintf(stderr, "Settings file %s: \"assets_path.%s\" is not given.\n", file.c_str(), root.key);
+        else if (!std::filesystem::is_directory(root.root, error))
+            std::fprintf(stderr, "Settings file %s: \"assets_path.%s\" names %s, which is not a folder that exists.\n",
+                         file.c_str(), root.key, root.root.string().c_str());
+        else
+            continue;
+        ok = false;
+    }
+    return ok;
 }
 }
 

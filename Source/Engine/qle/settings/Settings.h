@@ -27,6 +27,9 @@ std::filesystem::path& GetCookedAssetsPath();
 // The reader behind LoadSettings, on an explicit executable folder and target (tests).
 bool LoadSettingsFrom(const std::filesystem::path& aExecutableFolder, const std::string& aName,
                       EngineCreateParameters& aParameters);
+// True when the engine, game and cooked asset roots are all set and exist; otherwise says, on
+// stderr, which "assets_path" key is missing or names a missing folder.
+bool CheckAssetRoots();
 // Turns Windows-authored separators into '/' and drops leading ones, so the path joins below a root.
 std::string NormaliseRelativePath(std::string_view aPath);
 }

@@ -317,10 +317,9 @@ bool BuildFontAtlas(FT_Library aLibrary, const std::string& aFilePath, u32 aSize
     GlyphBitmap outline;
     for (u32 character = FONT_FIRST_CHARACTER; character <= FONT_LAST_CHARACTER; ++character)
     {
-        // A character the face lacks has no glyph (rather than the face's "missing" box).
+        // A character the face lacks gets glyph 0, the face's own missing-glyph box, with its
+        // advance: words never run together over it.
         const FT_UInt glyphIndex = FT_Get_Char_Index(face.myFace, character);
-        if (glyphIndex == 0)
-            continue;
         if (FT_Load_Glyph(face.myFace, glyphIndex, FT_LOAD_RENDER) != 0)
             continue;
         const FT_GlyphSlot slot = face.myFace->glyph;

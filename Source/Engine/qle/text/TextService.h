@@ -44,7 +44,6 @@ public:
 
     // The cache key of a font: path, size and outline width.
     static std::string MakeFontKey(const std::string& aPath, u32 aSize, u8 aOutlineWidth);
-    FT_Library GetLibrary() const { return myLibrary; }
 
 private:
     struct KeyHash

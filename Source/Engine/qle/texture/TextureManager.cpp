@@ -22,6 +22,9 @@ namespace
 constexpr u32 PLACEHOLDER_SIZE = 512;
 constexpr float PLACEHOLDER_RELATIVE_SIZE = 0.3f;
 constexpr u32 WIC_MAX_SIZE = 16384;
+// Nothing a texture needs comes near this (16384^2 RGBA with every mip is about 1.4 GiB, as BC7 a
+// quarter of that); a larger file is refused before it is read.
+constexpr u64 TEXTURE_FILE_MAX_BYTES = u64(2) << 30;
 
 ShaderResourceView MakeBuiltIn(u32 aSize, const u8* aPixels)
 {
@@ -183,21 +186,37 @@ ShaderResourceView TextureManager::LoadView(const std::string& aResolvedPath, u3
     const u32 loadFlag = LoadFlagFor(aColorMode);
     char code[16];
 
-    // Read once; every loader then looks at the same bytes. 4 GiB and more is no texture.
+    // Read once; every loader then looks at the same bytes. The size is checked before reading.
     std::vector<u8> data;
-    const HRESULT read = ReadWholeFile(aResolvedPath, (u64(1) << 32) - 1, data);
+    const HRESULT read = ReadWholeFile(aResolvedPath, TEXTURE_FILE_MAX_BYTES, data);
+    if (read == E_FAIL)
+    {
+        aError = "file too large (over the limit of " + std::to_string(TEXTURE_FILE_MAX_BYTES >> 20) + " MiB)";
+        return {};
+    }
     if (Failed(read))
     {
         std::snprintf(code, sizeof(code), "0x%08X", static_cast<unsigned>(read));
-        aError = std::string(read == E_FAIL ? "file too large" : DescribeHResult(read)) + " (" + code + ")";
+        aError = std::string(DescribeHResult(read)) + " (" + code + ")";
+        return {};
+    }
+    if (data.empty())
+    {
+        aError = "empty file";
         return {};
     }
 
     ShaderResourceView view;
     // DDS first, whatever the extension says.
-    const HRESULT dds = CreateDDSTextureFromMemoryEx(data.data(), data.size(), 0, loadFlag, &view);
+    std::string ddsRefusal;
+    const HRESULT dds = CreateDDSTextureFromMemoryEx(data.data(), data.size(), 0, loadFlag, &view, nullptr, &ddsRefusal);
     if (Succeeded(dds))
         return view;
+    if (!ddsRefusal.empty())
+    {
+        aError = "DDS: " + ddsRefusal;
+        return {};
+    }
 
     const HRESULT image = CreateWICTextureFromMemoryEx(data.data(), data.size(), WIC_MAX_SIZE, loadFlag, true, &view);
     if (Succeeded(image))
@@ -274,8 +293,7 @@ Texture* TextureManager::TryLoadTexture(std::string_view aPath, u32 aColorMode, 
     const float renderHeight = RenderHeight();
     texture->myRelativeWidth = renderHeight > 0.0f ? static_cast<float>(texture->myWidth) / renderHeight : 0.0f;
     texture->myRelativeHeight = renderHeight > 0.0f ? static_cast<float>(texture->myHeight) / renderHeight : 0.0f;
-    // A placeholder that now holds the real image is no longer one.
-    texture->myFailed = false;
+    // A placeholder keeps its failed flag even once a reload has filled it.
     if (!cached)
         myCache.emplace(key, texture);
     return texture;

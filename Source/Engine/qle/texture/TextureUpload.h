@@ -77,15 +77,4 @@ bool HasGLExtension(const char* aName);
 // Largest 2D size the context takes.
 u32 GetMaxTextureSize();
 
-// Read-back for tests and tools: one level (one face of a cube, faces +X -X +Y -Y +Z -Z) as RGBA8
-// rows in upload order. Compressed data comes back decoded, sRGB data as stored. Empty on failure.
-std::vector<u8> ReadTextureRGBA8(const ShaderResourceView& aView, u32 aLevel = 0, u32 aFace = 0);
-// Samples a texture the way shaders do (sRGB decoded, swizzles applied) with nearest filtering at
-// an explicit level, and returns the four floats. aX, aY are texture coordinates; aZ is the layer
-// of an array or the depth coordinate of a volume; a cube map takes (aX, aY, aZ) as a direction.
-// For tests and tools; leaves the GL state as it found it. NaNs when it cannot sample.
-std::array<float, 4> SampleTexture(const ShaderResourceView& aView, float aX, float aY, float aZ = 0.0f,
-                                   float aLevel = 0.0f);
-// The levels GL will sample (BASE_LEVEL..MAX_LEVEL) of a texture.
-u32 GetTextureMaxLevel(const ShaderResourceView& aView);
 }

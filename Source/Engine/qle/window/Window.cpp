@@ -45,6 +45,10 @@ bool Window::Init(const EngineCreateParameters& aParameters, HINSTANCE* aInstanc
 
     ComputeOuterSize(aParameters.myWindowWidth, aParameters.myWindowHeight);
     ApplyPresentation();
+    // Maximised without borderless is a framed window filling the desktop's work area, which only
+    // the window manager can give (borderless and maximised is full screen, above).
+    if (aParameters.myStartMaximized && !myFullscreen)
+        Platform::MaximizeWindow(myWindowHandle);
     // A new window gets no size message of its own: the back buffer must still follow it.
     Platform::PostMessage(myWindowHandle, WM_SIZE, SIZE_RESTORED, 0);
     return true;

@@ -103,9 +103,6 @@ public:
     // The error of the last call (SOUND_OK after a success).
     int ErrorGetCode() const { return myError; }
 
-    // Sources the system holds at the moment (tests).
-    u32 GetSourceCount() const { return myCreatedSources - static_cast<u32>(myFreeSources.size()); }
-
 private:
     struct Slot
     {
