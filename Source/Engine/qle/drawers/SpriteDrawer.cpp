@@ -238,6 +238,10 @@ bool SpriteDrawer::BindBatch(const SpriteSharedData& aSharedData)
     const u32 offsets[2] = {0, 0};
     DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
     myBatchShader = shader;
+    myBatchSharedData = aSharedData;
+    // Render applied the top state: that is the batch's.
+    if (const GraphicsStateStack* stack = GraphicsStateStack::GetActive())
+        myBatchState = stack->GetTop();
     return true;
 }
 
@@ -272,12 +276,20 @@ void SpriteDrawer::FlushInstances(u64 aCount)
 
 void SpriteDrawer::SubmitInstances(const SpriteInstance* aInstances, u64 aCount)
 {
-    if (!myBatchShader)
+    GraphicsStateStack* stack = GraphicsStateStack::GetActive();
+    if (!myBatchShader || !stack)
         return;
-    // Other drawing may have come between the batch's start and this draw.
+    // Other drawing may have come between the batch's start and this draw: everything the batch
+    // draws with goes to GL again (what is already there costs a compare).
     DeviceContext::SetProgram(myBatchShader->GetProgram());
     DeviceContext::IASetInputLayout(myBatchShader->GetInputLayout());
     DeviceContext::IASetPrimitiveTopology(PrimitiveTopology::TriangleList);
+    stack->ApplyState(myBatchState, false);
+    myBatchShader->BindResources(myBatchSharedData);
+    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceBuffer.Get()};
+    const u32 strides[2] = {sizeof(QuadVertex), sizeof(SpriteInstance)};
+    const u32 offsets[2] = {0, 0};
+    DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
     impl::gl::OrphanAndFillVertexBuffer(myInstanceBuffer, INSTANCE_BUFFER_SIZE,
                                         static_cast<size_t>(aCount) * sizeof(SpriteInstance), aInstances);
     DeviceContext::DrawInstanced(QUAD_VERTEX_COUNT, static_cast<u32>(aCount), 0, 0);

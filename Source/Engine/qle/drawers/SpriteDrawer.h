@@ -12,6 +12,7 @@
 // begins; the state's world transform is read for every record as it is drawn.
 #include "core/Types.h"
 #include "graphics/GLObjects.h"
+#include "graphics/GraphicsStateStack.h"
 #include "graphics/SpriteShader.h"
 #include "math/Color.h"
 #include "math/Matrix4x4.h"
@@ -174,9 +175,12 @@ private:
     bool myIsInBatch = false;
     // The "mapped" instance buffer: written by the scope, uploaded at each flush.
     std::unique_ptr<SpriteInstance[]> myStaging;
-    // The shader of the open batch (re-bound at each flush, in case other drawing came between);
-    // null while the batch draws nothing.
+    // What the open batch draws with, bound again at each of its draws in case other drawing came
+    // between: its shader (null while the batch draws nothing), textures and the graphics state
+    // as it stood when the batch began.
     SpriteShader* myBatchShader = nullptr;
+    SpriteSharedData myBatchSharedData;
+    GraphicsState myBatchState;
     bool myBatchCanDraw = false;
     Statistics myStatistics;
 };

@@ -393,12 +393,14 @@ void GraphicsStateStack::BindEnvironmentMap(const GraphicsState& aState) const
     DeviceContext::PSSetCubeShaderResource(ENVIRONMENT_TEXTURE_SLOT, texture ? texture->GetShaderResourceView() : none);
 }
 
-void GraphicsStateStack::Apply(bool aForce)
+void GraphicsStateStack::Apply(bool aForce) { ApplyState(GetTop(), aForce); }
+
+void GraphicsStateStack::ApplyState(const GraphicsState& aState, bool aForce)
 {
     if (!myFrameBuffer)
         return;   // not initialised: nothing of ours to send
     const u64 epoch = DX11::GetStateEpoch();
-    const GraphicsState& top = GetTop();
+    const GraphicsState& top = aState;
     const u32 mask = ComputeApplyMask(top, myLastApplied, aForce || epoch != myAppliedEpoch);
     myLastApplyMask = mask;
 
