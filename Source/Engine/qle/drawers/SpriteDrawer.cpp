@@ -18,32 +18,9 @@ constexpr const char* DEFAULT_VERTEX_SHADER = "shaders/instanced_sprite_shader_V
 constexpr const char* DEFAULT_PIXEL_SHADER = "shaders/model_shader_vertex_color_textured_PS";
 constexpr u32 INSTANCE_BUFFER_SIZE = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance);
 
-// Sprites of a batch mostly share one colour: remember the last conversion.
-struct LinearColorCache
+void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra, SpriteInstance& aOut)
 {
-    Color mySrgb{-1.0f, -1.0f, -1.0f, -1.0f};
-    float myLinear[3] = {};
-
-    void Convert(const Color& aColor, float aOut[4])
-    {
-        if (!(aColor.r == mySrgb.r && aColor.g == mySrgb.g && aColor.b == mySrgb.b))
-        {
-            mySrgb = aColor;
-            myLinear[0] = SrgbToLinear(aColor.r);
-            myLinear[1] = SrgbToLinear(aColor.g);
-            myLinear[2] = SrgbToLinear(aColor.b);
-        }
-        aOut[0] = myLinear[0];
-        aOut[1] = myLinear[1];
-        aOut[2] = myLinear[2];
-        aOut[3] = aColor.a;
-    }
-};
-
-void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra, LinearColorCache& aCache,
-                 SpriteInstance& aOut)
-{
-    aCache.Convert(aColor, aOut.myColor);
+    PackLinearColor(aColor, aOut.myColor);
     aOut.myUVRect[0] = aUVRect.x;
     aOut.myUVRect[1] = aUVRect.y;
     aOut.myUVRect[2] = aUVRect.z;
@@ -54,7 +31,7 @@ void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& a
     aOut.myExtra[3] = aExtra.y;
 }
 
-void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, LinearColorCache& aCache, SpriteInstance& aOut)
+void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, SpriteInstance& aOut)
 {
     const float sx = aRecord.mySize.x * aRecord.myScale.x;
     const float sy = aRecord.mySize.y * aRecord.myScale.y;
@@ -82,10 +59,10 @@ void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, LinearC
         w[8 + k] = t2[k];
         w[12 + k] = tx * t0[k] + ty * t1[k] + t3[k];
     }
-    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aCache, aOut);
+    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aOut);
 }
 
-void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, LinearColorCache& aCache, SpriteInstance& aOut)
+void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, SpriteInstance& aOut)
 {
     const float* m = aRecord.myTransform.GetData();
     float* w = aOut.myWorld;
@@ -93,7 +70,7 @@ void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, LinearC
         for (int k = 0; k < 4; ++k)
             w[4 * r + k] = m[4 * r] * aTransform[k] + m[4 * r + 1] * aTransform[4 + k] +
                            m[4 * r + 2] * aTransform[8 + k] + m[4 * r + 3] * aTransform[12 + k];
-    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aCache, aOut);
+    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aOut);
 }
 
 const Matrix4x4& CurrentTransform()
@@ -106,14 +83,12 @@ const Matrix4x4& CurrentTransform()
 
 void BuildSpriteInstance(const Sprite2DInstanceData& aRecord, const Matrix4x4& aTransform, SpriteInstance& aOut)
 {
-    LinearColorCache cache;
-    Build(aRecord, aTransform.GetData(), cache, aOut);
+    Build(aRecord, aTransform.GetData(), aOut);
 }
 
 void BuildSpriteInstance(const Sprite3DInstanceData& aRecord, const Matrix4x4& aTransform, SpriteInstance& aOut)
 {
-    LinearColorCache cache;
-    Build(aRecord, aTransform.GetData(), cache, aOut);
+    Build(aRecord, aTransform.GetData(), aOut);
 }
 
 // ---- SpriteBatchScope --------------------------------------------------------------------------
@@ -171,13 +146,12 @@ void SpriteBatchScope::DrawRecords(const Record* aRecords, size_t aCount)
     if (!myMappedInstances)
         return;
     const float* transform = CurrentTransform().GetData();
-    LinearColorCache cache;
     for (size_t i = 0; i < aCount; ++i)
     {
         const Record& record = aRecords[i];
         if (record.mySkip)
             continue;
-        Build(record, transform, cache, myMappedInstances[myInstanceCount]);
+        Build(record, transform, myMappedInstances[myInstanceCount]);
         if (++myInstanceCount == SpriteDrawer::BATCH_SIZE)
         {
             Flush();

@@ -167,7 +167,8 @@ void DX11::Shutdown()
 
 void DX11::Clear(const float aColor[4])
 {
-    const float linear[4] = {SrgbToLinear(aColor[0]), SrgbToLinear(aColor[1]), SrgbToLinear(aColor[2]), aColor[3]};
+    float linear[4];
+    PackLinearColor(aColor[0], aColor[1], aColor[2], aColor[3], linear);
     mySrgbTarget.Clear(linear);
     myDepthBuffer.Clear(1.0f, 0);
     if (ourActiveTarget)
