@@ -543,3 +543,95 @@ TEST_F(SpriteDrawerTest, OtherDrawingInsideABatchLeavesItsCustomBlockAlone)
     }
     EXPECT_EQ(Pixel(5, 5), (Rgba{0, 0, 255, 255})) << Show(Pixel(5, 5));
 }
+
+TEST_F(SpriteDrawerTest, FramesOfSeveralBatchesDrawEverySpriteAsOneBatchDoes)
+{
+    // 3600 one-pixel sprites of their own colour on a grid, drawn frame after frame: as one batch,
+    // and split into batches of several flushes each under different blend states. Every frame,
+    // however split, gives the same pixels, and each pixel is its sprite's colour: instances never
+    // land in the wrong place or come from an earlier frame, however the instance buffer is reused.
+    constexpr int COLUMNS = 80, ROWS = 45;
+    std::vector<Sprite2DInstanceData> sprites(COLUMNS * ROWS);
+    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    {
+        Sprite2DInstanceData& sprite = sprites[static_cast<size_t>(i)];
+        sprite.myPosition = {static_cast<float>(10 + (i % COLUMNS) * 3), static_cast<float>(11 + (i / COLUMNS) * 3)};
+        sprite.myColor = Color(static_cast<float>((i * 37) % 256) / 255.0f, static_cast<float>((i * 91) % 256) / 255.0f,
+                               static_cast<float>((i / 7) % 256) / 255.0f, 1.0f);
+    }
+    const auto drawFrame = [&](int aFrame) {
+        ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+        if (aFrame % 2 == 0)
+        {
+            SpriteBatchScope batch = myDrawer->BeginBatch({});
+            batch.Draw(sprites);
+            return;
+        }
+        // Batches of 1500, 1500 and 600: flushes of 1024 and 476 twice, then 600.
+        const u32 blends[3] = {BLEND_STATE_DISABLED, BLEND_STATE_ALPHA_BLEND, BLEND_STATE_ADDITIVE_BLEND};
+        for (size_t first = 0, part = 0; first < sprites.size(); first += 1500, ++part)
+        {
+            myStates->SetBlendState(blends[part]);
+            SpriteBatchScope batch = myDrawer->BeginBatch({});
+            batch.Draw(sprites.data() + first, std::min<size_t>(1500, sprites.size() - first));
+        }
+    };
+    std::vector<Rgba> first;
+    for (int frame = 0; frame < 24; ++frame)
+    {
+        drawFrame(frame);
+        Invalidate();
+        const std::vector<Rgba> pixels =
+            Region(0, 0, WIDTH, HEIGHT, [this](int aX, int aY) { return Pixel(aX, aY); });
+        if (first.empty())
+        {
+            first = pixels;
+            int wrong = 0;
+            for (int i = 0; i < COLUMNS * ROWS; ++i)
+            {
+                const Color& c = sprites[static_cast<size_t>(i)].myColor;
+                const Rgba expected{static_cast<u8>(std::lround(c.r * 255.0f)), static_cast<u8>(std::lround(c.g * 255.0f)),
+                                    static_cast<u8>(std::lround(c.b * 255.0f)), 255};
+                wrong += !Near(Pixel(10 + (i % COLUMNS) * 3, 10 + (i / COLUMNS) * 3), expected);
+            }
+            EXPECT_EQ(wrong, 0);
+            EXPECT_EQ(Pixel(11, 10), (Rgba{0, 0, 0, 255}));   // between the sprites
+            continue;
+        }
+        int different = 0;
+        for (size_t i = 0; i < pixels.size(); ++i)
+            different += pixels[i] != first[i];
+        EXPECT_EQ(different, 0) << "frame " << frame;
+    }
+}
+
+TEST_F(SpriteDrawerTest, AFrameOfMoreInstancesThanTheStreamHoldsDrawsThemAll)
+{
+    // 40,000 one-pixel sprites in one batch: 40 flushes, more than the instance ring first holds,
+    // so the frame laps it while its earlier draws may still be in flight.
+    constexpr int COLUMNS = 250, ROWS = 160;
+    std::vector<Sprite2DInstanceData> sprites(COLUMNS * ROWS);
+    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    {
+        Sprite2DInstanceData& sprite = sprites[static_cast<size_t>(i)];
+        sprite.myPosition = {static_cast<float>(20 + i % COLUMNS), static_cast<float>(11 + i / COLUMNS)};
+        sprite.myColor = Color(static_cast<float>(i % 256) / 255.0f, static_cast<float>((i / 256) % 256) / 255.0f,
+                               static_cast<float>(i % 7) / 255.0f, 1.0f);
+    }
+    myStates->SetBlendState(BLEND_STATE_DISABLED);
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+        myStates->SetBlendState(BLEND_STATE_DISABLED);
+        SpriteBatchScope batch = myDrawer->BeginBatch({});
+        batch.Draw(sprites);
+    }
+    Invalidate();
+    int wrong = 0;
+    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    {
+        const Rgba expected{static_cast<u8>(i % 256), static_cast<u8>((i / 256) % 256), static_cast<u8>(i % 7), 255};
+        wrong += !Near(Pixel(20 + i % COLUMNS, 10 + i / COLUMNS), expected);
+    }
+    EXPECT_EQ(wrong, 0);
+}

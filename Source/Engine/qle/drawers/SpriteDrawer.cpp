@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "graphics/ColorSpace.h"
 #include "graphics/DeviceContext.h"
+#include "graphics/DX11.h"
 #include "graphics/GraphicsStateStack.h"
 
 #include <cmath>
@@ -16,7 +17,11 @@ namespace
 {
 constexpr const char* DEFAULT_VERTEX_SHADER = "shaders/instanced_sprite_shader_VS";
 constexpr const char* DEFAULT_PIXEL_SHADER = "shaders/model_shader_vertex_color_textured_PS";
-constexpr u32 INSTANCE_BUFFER_SIZE = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance);
+constexpr size_t BATCH_BYTES = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance);
+// The instance ring starts at four segments of four batches and may grow to segments of 64 (a
+// frame of about 200,000 sprites in flight).
+constexpr size_t FIRST_SEGMENT_BYTES = 4 * BATCH_BYTES;
+constexpr size_t MAX_SEGMENT_BYTES = 64 * BATCH_BYTES;
 
 void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra, SpriteInstance& aOut)
 {
@@ -189,8 +194,7 @@ bool SpriteDrawer::InitWithoutDevice()
 bool SpriteDrawer::Init()
 {
     myIsLoaded = false;
-    myInstanceBuffer = impl::gl::CreateVertexBuffer(INSTANCE_BUFFER_SIZE, nullptr, impl::gl::BufferUsage::Stream);
-    if (!myInstanceBuffer)
+    if (!myInstanceStream.Init(FIRST_SEGMENT_BYTES, MAX_SEGMENT_BYTES))
         return false;
     myDefaultShader = std::make_unique<SpriteShader>();
     if (!myDefaultShader->Init(DEFAULT_VERTEX_SHADER, DEFAULT_PIXEL_SHADER))
@@ -207,7 +211,7 @@ bool SpriteDrawer::BindBatch(const SpriteSharedData& aSharedData)
     SpriteShader* shader = aSharedData.myCustomShader ? aSharedData.myCustomShader : myDefaultShader.get();
     if (!shader || !shader->Render(aSharedData))
         return false;
-    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceBuffer.Get()};
+    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceStream.GetBuffer()};
     const u32 strides[2] = {sizeof(QuadVertex), sizeof(SpriteInstance)};
     const u32 offsets[2] = {0, 0};
     DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
@@ -216,6 +220,8 @@ bool SpriteDrawer::BindBatch(const SpriteSharedData& aSharedData)
     // Render applied the top state: that is the batch's.
     if (const GraphicsStateStack* stack = GraphicsStateStack::GetActive())
         myBatchState = stack->GetTop();
+    myBoundDrawCount = ourDrawCallCount;
+    myBoundStateEpoch = DX11::GetStateEpoch();
     return true;
 }
 
@@ -251,21 +257,36 @@ void SpriteDrawer::FlushInstances(u64 aCount)
 void SpriteDrawer::SubmitInstances(const SpriteInstance* aInstances, u64 aCount)
 {
     GraphicsStateStack* stack = GraphicsStateStack::GetActive();
-    if (!myBatchShader || !stack)
+    // An empty flush is counted but sends nothing.
+    if (!myBatchShader || !stack || aCount == 0)
         return;
-    // Other drawing may have come between the batch's start and this draw: everything the batch
-    // draws with goes to GL again (what is already there costs a compare).
-    DeviceContext::SetProgram(myBatchShader->GetProgram());
-    DeviceContext::IASetInputLayout(myBatchShader->GetInputLayout());
-    DeviceContext::IASetPrimitiveTopology(PrimitiveTopology::TriangleList);
-    stack->ApplyState(myBatchState, false);
-    myBatchShader->BindResources(myBatchSharedData);
-    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceBuffer.Get()};
+    const size_t offset =
+        myInstanceStream.Write(aInstances, static_cast<size_t>(aCount) * sizeof(SpriteInstance));
+    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceStream.GetBuffer()};
     const u32 strides[2] = {sizeof(QuadVertex), sizeof(SpriteInstance)};
-    const u32 offsets[2] = {0, 0};
-    DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
-    impl::gl::OrphanAndFillVertexBuffer(myInstanceBuffer, INSTANCE_BUFFER_SIZE,
-                                        static_cast<size_t>(aCount) * sizeof(SpriteInstance), aInstances);
+    // No base instance in GL 3.3: the instance attributes point at this flush's part of the ring.
+    const u32 offsets[2] = {0, static_cast<u32>(offset)};
+    const bool otherDrawingCame = ourDrawCallCount != myBoundDrawCount + 1 ||
+                                  DX11::GetStateEpoch() != myBoundStateEpoch ||
+                                  DeviceContext::GetInputLayout() != myBatchShader->GetInputLayout();
+    if (otherDrawingCame || ComputeApplyMask(myBatchState, stack->GetLastApplied(), false) != 0)
+    {
+        // Everything the batch draws with goes to GL again.
+        DeviceContext::SetProgram(myBatchShader->GetProgram());
+        DeviceContext::IASetInputLayout(myBatchShader->GetInputLayout());
+        DeviceContext::IASetPrimitiveTopology(PrimitiveTopology::TriangleList);
+        stack->ApplyState(myBatchState, false);
+        myBatchShader->BindResources(myBatchSharedData);
+        DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
+    }
+    else
+    {
+        // The batch's own bindings are still in place (texture uploads put back what they
+        // bind): only the instances moved.
+        DeviceContext::IASetVertexBuffers(1, 1, buffers + 1, strides + 1, offsets + 1);
+    }
+    myBoundDrawCount = ourDrawCallCount;
+    myBoundStateEpoch = DX11::GetStateEpoch();
     DeviceContext::DrawInstanced(QUAD_VERTEX_COUNT, static_cast<u32>(aCount), 0, 0);
 }
 

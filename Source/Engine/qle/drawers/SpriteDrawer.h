@@ -11,6 +11,7 @@
 // Blend, depth and sampler state and the camera are taken from the graphics state when the batch
 // begins; the state's world transform is read for every record as it is drawn.
 #include "core/Types.h"
+#include "drawers/SpriteInstanceStream.h"
 #include "graphics/GLObjects.h"
 #include "graphics/GraphicsStateStack.h"
 #include "graphics/SpriteShader.h"
@@ -168,7 +169,8 @@ private:
     void InitCpuSide();
 
     impl::gl::Buffer myVertexBuffer;
-    impl::gl::Buffer myInstanceBuffer;
+    // Instances of every flush, one after another (see SpriteInstanceStream).
+    SpriteInstanceStream myInstanceStream;
     QuadVertex myQuadVertices[QUAD_VERTEX_COUNT] = {};
     std::unique_ptr<SpriteShader> myDefaultShader;
     bool myIsLoaded = false;
@@ -181,6 +183,10 @@ private:
     SpriteShader* myBatchShader = nullptr;
     SpriteSharedData myBatchSharedData;
     GraphicsState myBatchState;
+    // The frame's draw count and the device's state epoch when the batch's bindings were last
+    // sent: unchanged at the next draw (but for that draw's own count), nothing came between.
+    u32 myBoundDrawCount = 0;
+    u64 myBoundStateEpoch = 0;
     bool myBatchCanDraw = false;
     Statistics myStatistics;
 };
