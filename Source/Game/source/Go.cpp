@@ -1,5 +1,7 @@
 #include "Go.h"
 
+#include "StateStack.h"
+
 #include "engine/Engine.h"
 #include "input/InputManager.h"
 #include "input/XInputController.h"
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace
 {
@@ -50,8 +53,10 @@ int Run()
     Qel::Engine& engine = *Qel::Engine::GetInstance();
 
     {
-        // State stack: built and initialised here (before the input manager), updated and
-        // rendered in the loop below, destroyed with this scope before the engine shuts down.
+        // Every screen lives in the state stack for the whole run; it is large, so it lives on
+        // the heap, and goes with this scope before the engine shuts down.
+        const auto stateStack = std::make_unique<StateStack>();
+        stateStack->Init();
 
         Qel::InputManager input(engine.GetWindowHandle()->myWindowHandle);
         const CurrentInputManager current(input);
@@ -64,7 +69,8 @@ int Run()
             input.Update();
             gamepad.Update();
             const float deltaTime = ClampFrameTime(engine.GetDeltaTime());
-            (void)deltaTime;   // the state stack's update and render take it
+            stateStack->Update(deltaTime, input, gamepad);
+            stateStack->Render();
             engine.EndFrame();
         }
     }

@@ -57,4 +57,12 @@ bool Audio::IsLoaded() const
 {
     return mySample != AUDIO_NO_SAMPLE;
 }
+
+bool Audio::IsPlaying() const
+{
+    if (mySample == AUDIO_NO_SAMPLE || !AudioOut::HasInstance())
+        return false;
+    const u32 count = AudioOut::GetInstance().GetSoundSystem().SampleGetChannels(mySample, nullptr);
+    return count != 0xFFFFFFFFu && count > 0;
+}
 }

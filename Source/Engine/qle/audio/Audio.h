@@ -21,6 +21,8 @@ public:
     void Unload();
 
     bool IsLoaded() const;
+    // True while any copy of the sound plays.
+    bool IsPlaying() const;
     u32 GetSampleHandle() const { return mySample; }
     u32 GetChannelHandle() const { return myChannel; }
     float GetVolume() const { return myVolume; }

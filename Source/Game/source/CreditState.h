@@ -1,0 +1,13 @@
+#pragma once
+// The credits of the main menu.
+// Still an empty screen: it draws nothing and asks for nothing.
+#include "State.h"
+
+class CreditState final : public State
+{
+public:
+    void Init() override;
+    StateCommand Update(const UpdateContext& aContext) override;
+    void Render() override;
+    void Relayout() {}
+};

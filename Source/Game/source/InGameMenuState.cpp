@@ -1,0 +1,11 @@
+#include "InGameMenuState.h"
+
+void InGameMenuState::Init() {}
+
+StateCommand InGameMenuState::Update(const UpdateContext& aContext)
+{
+    UpdateTimer(aContext.myDeltaTime);
+    return {};
+}
+
+void InGameMenuState::Render() {}

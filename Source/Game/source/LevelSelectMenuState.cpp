@@ -1,0 +1,11 @@
+#include "LevelSelectMenuState.h"
+
+void LevelSelectMenuState::Init() {}
+
+StateCommand LevelSelectMenuState::Update(const UpdateContext& aContext)
+{
+    UpdateTimer(aContext.myDeltaTime);
+    return {};
+}
+
+void LevelSelectMenuState::Render() {}

@@ -1,0 +1,12 @@
+#pragma once
+// The level select by chapter.
+// Still an empty screen: it draws nothing and asks for nothing.
+#include "State.h"
+
+class LevelSelectMenuState final : public State
+{
+public:
+    void Init() override;
+    StateCommand Update(const UpdateContext& aContext) override;
+    void Render() override;
+};

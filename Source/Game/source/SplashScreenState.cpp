@@ -1,0 +1,11 @@
+#include "SplashScreenState.h"
+
+void SplashScreenState::Init() {}
+
+StateCommand SplashScreenState::Update(const UpdateContext& aContext)
+{
+    UpdateTimer(aContext.myDeltaTime);
+    return {};
+}
+
+void SplashScreenState::Render() {}

@@ -1,0 +1,17 @@
+#pragma once
+// What every screen's update gets, built by the state stack each frame.
+namespace Qel
+{
+class InputManager;
+}
+class InputMapper;
+
+struct UpdateContext
+{
+    // The action map, already updated this frame.
+    InputMapper* myActions = nullptr;
+    // The clamped frame time in seconds.
+    float myDeltaTime = 0.0f;
+    // Raw keyboard and mouse: mouse position and movement for the menus, and the cursor.
+    Qel::InputManager* myInput = nullptr;
+};
