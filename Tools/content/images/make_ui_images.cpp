@@ -470,14 +470,14 @@ void SelectionArrow()
 
 void Slider()
 {
+    // The groove spans the middle 80 % of the bar: the part the grabber runs along.
     Canvas c(720, 56);
     Panel(c, 360, 28, 356, 24, 22, 3.0f, 0.9f);
-    // The groove the grabber runs in, with tick marks.
-    c.Fill(30, 20, 690, 36, [&](float x, float y) { return SdRoundRect(x, y, 360, 28, 318, 5, 5); },
-           [&](float x, float) { return Mix(Hex(0x05091a), Hex(0x3a2a10), Clamp01((x - 40) / 640.0f)); });
+    c.Fill(60, 20, 660, 36, [&](float x, float y) { return SdRoundRect(x, y, 360, 28, 292, 5, 5); },
+           [&](float x, float) { return Mix(Hex(0x05091a), Hex(0x3a2a10), Clamp01((x - 72) / 576.0f)); });
     for (int i = 0; i <= 10; ++i)
     {
-        const float tx = 42 + i * 63.6f;
+        const float tx = 72 + i * 57.6f;
         c.Fill(tx - 2, 8, tx + 2, 14, [&](float x, float y) { return SdSegment(x, y, tx, 9, tx, 13, 1.0f); },
                [&](float, float) { return WithAlpha(GOLD, 0.7f); });
     }
