@@ -176,7 +176,7 @@ Qel::u8 MenuButton::GetClickSound(Qel::u8 aKind)
 void MenuButton::Setup(const std::string& aLabel, Qel::u8 aKind, float aScale)
 {
     myKind = aKind;
-    const float labelScale = aKind == KIND_SMALL ? 1.45f : 1.7f;
+    const float labelScale = aKind == KIND_SMALL ? 1.3f : 1.5f;
     myStyles[VISUAL_NORMAL] = {aLabel, LABEL_NORMAL, labelScale, {0.0f, 0.0f}};
     myStyles[VISUAL_SELECTED] = {aLabel, LABEL_SELECTED, labelScale, {0.0f, 0.0f}};
     myStyles[VISUAL_PRESSED] = {aLabel, LABEL_PRESSED, labelScale * 0.95f, {0.0f, 0.0f}};
