@@ -88,7 +88,7 @@ await "$credits" 8 11_main_menu;        menu="$sig"
 key Up; key Up; key Up; key Return                     # "Start Game"
 await "$menu" 8 12_intro;               intro="$sig"
 key Escape                                             # skip the film
-await "$intro" 0 13_loading;            loading="$sig"
+await "$intro" -1 13_loading;            loading="$sig"
 await "$loading" -1 14_play_screen;     play="$sig"
 key Escape                                             # pause (no fade)
 still 15_pause;                         pause="$sig"

@@ -4,6 +4,7 @@
 
 void InGameSettingsState::Init()
 {
+    myShade.Init("art/2d/Textures/T_UI_BlackScreen.png", 0.5f, 0.5f);
     myBackground.Init("art/2d/Textures/T_UI_Background.png", 0.5f, 0.5f);
     const auto [width, height] = GetRenderSizeF();
     InitTimerText(width, height);
@@ -15,9 +16,13 @@ void InGameSettingsState::Relayout()
 {
     const auto [width, height] = GetRenderSizeF();
     SetScreenSize(width, height);
+    // A shade over the pause menu beneath, so its window does not show through the controls;
+    // the paused game still does, faintly.
+    myShade.CenterOnScreen();
+    myShade.SetSize(width, height);
+    myShade.SetColor({1.0f, 1.0f, 1.0f, 0.5f});
     myBackground.CenterOnScreen();
     myBackground.SetSize(width, height);
-    // The paused game shows through.
     myBackground.SetColor({1.0f, 1.0f, 1.0f, 0.86f});
     myPanel.Refresh();
 }
@@ -35,6 +40,7 @@ StateCommand InGameSettingsState::Update(const UpdateContext& aContext)
 void InGameSettingsState::Render()
 {
     const MenuDrawScope scope;
+    myShade.Render();
     myBackground.Render();
     RenderTimerText();
     myPanel.Render();

@@ -16,6 +16,7 @@ public:
     const SettingsPanel& GetPanel() const { return myPanel; }
 
 private:
+    UiSprite myShade;
     UiSprite myBackground;
     SettingsPanel myPanel;
 };

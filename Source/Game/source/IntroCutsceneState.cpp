@@ -26,7 +26,7 @@ void IntroCutsceneState::Init()
 
 void IntroCutsceneState::InitWithPath(const std::string& aPath)
 {
-    mySprite.myPivot = {0.0f, 1.0f};   // top-left corner
+    mySprite.myPivot = {0.0f, 0.0f};   // the top-left corner sits on the position
     myVideoValid = myVideo.Init(aPath.c_str(), true);
     if (!myVideoValid)
         std::fprintf(stderr, "The intro film %s cannot be played: the intro will go straight to the first level.\n",

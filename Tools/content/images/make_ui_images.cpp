@@ -386,7 +386,6 @@ void PauseBackground()
 {
     Canvas c(2560, 1440);
     Vignette(c, 0.7f);
-    Mist(c, 1380, 110, Hex(0xb9a6e0, 0.14f), 61);
     const float w = 2560, h = 1440, inset = 34;
     auto border = [&](float x, float y) { return std::fabs(SdRoundRect(x, y, w * 0.5f, h * 0.5f, w * 0.5f - inset, h * 0.5f - inset, 40)) - 1.4f; };
     c.Fill(0, 0, w, h, border, [&](float, float) { return WithAlpha(GOLD, 0.5f); });
