@@ -20,7 +20,7 @@ void InGameSettingsState::Relayout()
     // the paused game still does, faintly.
     myShade.CenterOnScreen();
     myShade.SetSize(width, height);
-    myShade.SetColor({1.0f, 1.0f, 1.0f, 0.5f});
+    myShade.SetColor({1.0f, 1.0f, 1.0f, 0.75f});
     myBackground.CenterOnScreen();
     myBackground.SetSize(width, height);
     myBackground.SetColor({1.0f, 1.0f, 1.0f, 0.86f});

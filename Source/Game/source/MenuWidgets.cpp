@@ -135,9 +135,10 @@ void MenuShader::Init(const char* aPixelShader)
 
 PressTracker::Edges PressTracker::Update(bool aHeld, Qel::u32 aFrame)
 {
-    // Not updated in the frame before (first use, or its screen just came back): whatever is
-    // held now was pressed for something else.
-    const bool fresh = !myArmed || (aFrame != 0 && aFrame != myLastFrame + 1 && aFrame != myLastFrame);
+    // Not updated lately (first use, or its screen just came back): whatever is held now was
+    // pressed for something else. One frame of grace: the frame in which a fade removes itself
+    // updates nothing beneath it.
+    const bool fresh = !myArmed || (aFrame != 0 && (aFrame < myLastFrame || aFrame > myLastFrame + 2));
     if (fresh)
     {
         myIgnoring = aHeld;

@@ -47,7 +47,7 @@ private:
 };
 
 // Tracks the press of one input across frames: a press already held when the widget becomes
-// active (it was not updated in the frame before) is ignored until it is released.
+// active (it was not updated in the last two frames) is ignored until it is released.
 class PressTracker
 {
 public:

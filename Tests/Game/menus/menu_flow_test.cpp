@@ -374,3 +374,93 @@ TEST(MenuWidgets, SliderClampsAndReportsOnlyRealChanges)
     EXPECT_EQ(StepSelection(0, 5, -1), 4);
     EXPECT_EQ(StepSelection(3, 8, 1, [](int aIndex) { return aIndex >= 4 && aIndex <= 6; }), 7);
 }
+
+TEST(MenuWidgets, AMouseClickCountsOnlyWhenPressAndReleaseAreBothOnTheButton)
+{
+    RecordedAudio audio;
+    FakePad pad;
+    InputManager input{nullptr};
+    XInputController gamepad;
+    InputMapper mapper(0.4f, 0.9f);
+    BindDefaultInputs(mapper);
+    MenuButton button;
+    button.SetRelativePosition(0.5f, 0.5f);
+    button.Setup("Resume", MenuButton::KIND_ACCEPT);
+    button.SetMouseAllowed(true);
+    u32 frame = 0;
+    auto step = [&]() {
+        input.Update();
+        gamepad.Update();
+        mapper.Update(input, gamepad, DT);
+        UpdateContext context;
+        context.myActions = &mapper;
+        context.myDeltaTime = DT;
+        context.myInput = &input;
+        context.myFrame = ++frame;
+        button.Update(context, false);
+        return button.IsClicked();
+    };
+    auto moveTo = [&](int aX, int aY) { input.UpdateEvents(WM_MOUSEMOVE, 0, static_cast<LPARAM>((aY << 16) | aX)); };
+    moveTo(640, 360);   // the centre of a 1280 x 720 render area
+    step();
+    EXPECT_TRUE(button.IsHovered());
+    EXPECT_EQ(button.GetVisualState(), MenuButton::VISUAL_SELECTED);
+
+    // Pressed on it, released off it: nothing.
+    input.UpdateEvents(WM_LBUTTONDOWN, 0, 0);
+    EXPECT_FALSE(step());
+    EXPECT_EQ(button.GetVisualState(), MenuButton::VISUAL_PRESSED);
+    moveTo(10, 10);
+    step();
+    input.UpdateEvents(WM_LBUTTONUP, 0, 0);
+    EXPECT_FALSE(step());
+
+    // Pressed and released on it: one click with the accept sound and a rumble.
+    audio->ClearEvents();
+    moveTo(640, 360);
+    step();
+    input.UpdateEvents(WM_LBUTTONDOWN, 0, 0);
+    step();
+    input.UpdateEvents(WM_LBUTTONUP, 0, 0);
+    EXPECT_TRUE(step());
+    EXPECT_EQ(audio->CountPlays(AudioManager::GetSlot(SOUND_CATEGORY_EFFECTS, SFX_UI_ACCEPT)), 1u);
+    EXPECT_FALSE(step());
+
+    // A disabled button never clicks and draws at half opacity.
+    button.SetDisabled(true);
+    input.UpdateEvents(WM_LBUTTONDOWN, 0, 0);
+    step();
+    input.UpdateEvents(WM_LBUTTONUP, 0, 0);
+    EXPECT_FALSE(step());
+    EXPECT_EQ(button.GetVisualState(), MenuButton::VISUAL_DISABLED);
+}
+
+TEST_F(MenuFlowTest, AnIntroFilmThatCannotPlayEndsAtOnceAndTheFirstLevelLoads)
+{
+    // The tests run where no film lies: the intro has nothing to show.
+    ASSERT_FALSE(myStack.GetIntro().IsVideoValid());
+    ToMainMenu();
+    ASSERT_EQ(myStack.GetMainMenu().GetSelected(), MainMenuState::BUTTON_START_GAME);
+    myAudio->ClearEvents();
+    Tap(VK_RETURN);
+    RunUntilTop(myStack.GetLoadingScreen());
+    EXPECT_EQ(myStack.GetPlayScreen().GetRequestedLevel(), StringId(std::string("scenes/game_scenes/level1.qls")));
+    EXPECT_EQ(myAudio->CountPlays(Music(MUSIC_INTRO)), 1u);
+    EXPECT_EQ(myAudio->CountPlays(Effect(SFX_UI_START)), 1u);
+
+    // Straight from the intro's own update, with a broken file.
+    IntroCutsceneState intro;
+    QelTest::TempFolder folder;
+    testing::internal::CaptureStderr();
+    intro.InitWithPath(folder.Write("broken.mp4", "not a film").string());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("broken.mp4"), std::string::npos);
+    intro.Restart();
+    InputMapper mapper;
+    UpdateContext context;
+    context.myActions = &mapper;
+    context.myDeltaTime = DT;
+    const StateCommand command = intro.Update(context);
+    EXPECT_EQ(command.myCode, COMMAND_START_LEVEL);
+    EXPECT_TRUE(command.myUseTransition);
+    EXPECT_EQ(command.myArgument, StringId(std::string("scenes/game_scenes/level1.qls")));
+}
