@@ -35,15 +35,17 @@ void EndingCreditsState::Init()
         *text = Qel::Text(TEXT_FONT, TEXT_SIZE);
         text->SetColor(TEXT_COLOR);
     }
-    // Names in plain ASCII: the texts draw one byte a character.
+    // Names in plain ASCII (the texts draw one byte a character), short enough for the two
+    // columns to stand side by side; the right column keeps a blank line beside the left's
+    // longest headers.
     myLeftColumn = std::string("\n--- Graphics ---\n") + "Owlbright studio\n" +
-                   "\n--- Procedural art ---\n" + "Our own image, model and film generators\n" +
-                   "\n--- Level design ---\n" + "The Owlbright team\n" +
-                   "\n--- 3rd party ---\n" + "SDL2, OpenGL (Mesa), OpenAL Soft\nFFmpeg, FreeType, nlohmann json\n" +
-                   "Dear ImGui, Assimp, stb\nDejaVu fonts\n";
-    myRightColumn = std::string("--- Programming ---\n") + "The Owlbright engine team\nQel engine and game code\n" +
-                    "\n--- Sound effects ---\n" + "Synthesised by our own tools\n" +
-                    "\n--- Music ---\n" + "Synthesised by our own tools\n";
+                   "\n--- Procedural art ---\n" + "Our generators\n" +
+                   "\n--- Level design ---\n" + "Owlbright team\n" +
+                   "\n--- 3rd party ---\n" + "SDL2, OpenGL\nOpenAL Soft\nFFmpeg, FreeType\n" +
+                   "nlohmann json\nDear ImGui, stb\nAssimp\nDejaVu fonts\n";
+    myRightColumn = std::string("--- Programming ---\n") + "Owlbright team\nQel engine\nGame code\n" +
+                    "\n--- Sound effects ---\n" + "Our synthesiser\n" +
+                    "\n--- Music ---\n" + "Our synthesiser\n";
     ResetTexts();
     Relayout();
 }
