@@ -4,6 +4,8 @@
 #include "GameGlobals.h"
 #include "input/InputManager.h"
 #include "platform/Platform.h"
+#include "scene/ObjectDefinition.h"
+#include "settings/Settings.h"
 
 #include <random>
 
@@ -26,8 +28,7 @@ StateStack::~StateStack() = default;
 
 void StateStack::LoadObjectDefinitions()
 {
-    // The object-definition registry reads every definition under the game's asset root; it
-    // comes with the scene content and is called from here once it exists.
+    Qel::GetObjectDefinitionManager().LoadAll(Qel::Settings::GetGameAssetsPath().string());
 }
 
 void StateStack::BindInputs(InputMapper& aMapper) { BindDefaultInputs(aMapper); }

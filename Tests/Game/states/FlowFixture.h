@@ -17,7 +17,11 @@ namespace FlowTest
 class FakePad final : public Qel::Platform::XInputBackend
 {
 public:
-    FakePad() { Qel::Platform::SetXInputBackend(this); }
+    FakePad()
+    {
+        Qel::Platform::SetXInputBackend(this);
+        myRumble.reserve(4096);   // frame tests count allocations
+    }
     ~FakePad() override { Qel::Platform::SetXInputBackend(nullptr); }
 
     Qel::u32 GetState(Qel::u32 aUserIndex, Qel::XINPUT_STATE& aState) override
