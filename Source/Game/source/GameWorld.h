@@ -1,6 +1,10 @@
 #pragma once
 #include "EnemyContacts.h"
 #include "ModelVisual.h"
+#include "Objects/BeetleTank.h"
+#include "Objects/FlyingMiniOwl.h"
+#include "Objects/MiniOwl.h"
+#include "Objects/PipeMole.h"
 #include "Player.h"
 #include "TileMap.h"
 #include "TileStandingEnemies.h"
@@ -73,6 +77,8 @@ public:
 
     // Empties every object list and the tile map and readies the player for a new level.
     void ClearLevel();
+    // Stops and releases every enemy's own sounds (the level is being left).
+    void StopEnemySounds();
 
     // Which file the objects being created come from, named in the content messages; empty
     // for objects made while the level runs.
@@ -90,9 +96,13 @@ public:
     std::unique_ptr<Qel::Camera> myCamera;
     std::vector<ModelVisual> myGenericModels;
     std::vector<Qel::ParticleSystemInstance> myGenericParticles;
-    // (mini owls, flying mini owls, beetle tanks, goals, entry
-    // ziplines, battery pickups, battery spawns, chest-grenade, shield and life pickups, chest
-    // grenades, pipe moles, parallax layers)
+    std::vector<MiniOwl> myMiniOwls;
+    std::vector<FlyingMiniOwl> myFlyingMiniOwls;
+    std::vector<BeetleTank> myBeetleTanks;
+    // (goals, entry ziplines, battery pickups, battery spawns, chest-grenade, shield and life
+    // pickups, chest grenades)
+    std::vector<PipeMole> myPipeMoles;
+    // (parallax layers)
     Qel::Sprite2DInstanceData myVignetteSprite;
     Qel::SpriteSharedData myVignetteBatchData;
 

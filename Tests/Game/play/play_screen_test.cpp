@@ -68,6 +68,7 @@ TEST_F(PlayFixture, ASmallLevelLoadsEndToEndAndEachProblemIsReportedOnce)
     EXPECT_EQ(CountContaining(report, "kind Goal (tag 2)"), 1);
     // Named by the level and the object.
     EXPECT_EQ(CountContaining(report, "scenes/small/level2.qls: object \""), static_cast<int>(report.GetMessages().size()));
+    EXPECT_EQ(CountContaining(report, "objects of kind Player"), 0);
     EXPECT_EQ(CountContaining(report, "\"QLO_DoesNotExist\" does not exist"), 1);
     EXPECT_EQ(CountContaining(report, "object tag 30 is no known kind"), 1);
     EXPECT_EQ(CountContaining(report, "object \"crate\": the model \"models/none/SM_Nothing.fbx\""), 1);

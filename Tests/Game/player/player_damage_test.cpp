@@ -3,6 +3,7 @@
 #include "AudioManager.h"
 #include "EnemyContacts.h"
 #include "Hud.h"
+#include "Util/RenderSize.h"
 
 #include <memory>
 #include <vector>
@@ -138,6 +139,10 @@ TEST(PlayerDamage, StompVersusHitTable)
             EXPECT_EQ(rig.myHud.GetScore(), 1000);
             ASSERT_EQ(rig.myHud.GetScorePopups().size(), 1u);
             EXPECT_EQ(rig.myHud.GetScorePopups()[0].myAmount, 1000);
+            // Shown where the enemy is on screen (no world camera here: seen from the origin).
+            const auto [width, height] = GetGameRenderSize();
+            EXPECT_FLOAT_EQ(rig.myHud.GetScorePopups()[0].myPosition.x,
+                            Hud::WorldToScreen(enemy.myPosition, {0.0f, 0.0f, 0.0f}, width, height).x);
         }
         else
             EXPECT_EQ(rig.myHud.GetScore(), 0);
