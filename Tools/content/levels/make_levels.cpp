@@ -162,12 +162,12 @@ std::vector<Definition> Definitions()
     d.push_back({"objects/enemies/QLO_BeetleTank.qlo",
                  {Tag(5), Model("SK_BeetleTank", "SK_BeetleTank"), Model("SK_BeetleTank_Pipe", "SK_BeetleTank_Pipe"),
                   Clip("WalkAnimation", "A_BeetleTank_Walk"), Clip("Squish", "A_BeetleTank_Squish"),
-                  Clip("CannonShot", "A_BeetleTank_Pipe_CannonShot"), Float("StartMovingOnDistanceFromPlayer", 1000),
+                  Clip("CannonShot", "A_BeetleTank_CannonShot"), Float("StartMovingOnDistanceFromPlayer", 1000),
                   Float("PatrolSpeedAcceleration", 20), Float("MaxPatrolSpeed", 50), Bool("InitialDirectionIsLeft", true, true),
                   Float("Waypoint1", 0, true), Float("Waypoint2", 0, true), Float("RemoveAfterSecondsPowerup", 4),
                   Float("RemoveAfterSecondsJumpOn", 4)}});
     d.push_back({"objects/enemies/QLO_BeetleTank_Projectile.qlo",
-                 {Model("Model", "SM_BeetleShell"), Float("Acceleration", 900), Float("MaxSpeed", 600)}});
+                 {Model("Model", "SM_BeetleTank_Projectile"), Float("Acceleration", 900), Float("MaxSpeed", 600)}});
     d.push_back({"objects/enemies/QLO_PipeMole.qlo",
                  {Tag(4), Model("Model", "SK_PipeMole"), Clip("Idle", "A_PipeMole_Idle"), Clip("Appear", "A_PipeMole_Appear"),
                   Clip("IdleStay", "A_PipeMole_IdleStay"), Clip("Death", "A_PipeMole_Death"),

@@ -3,6 +3,7 @@
 // event, the ending figure and scenery, with their clips and base colour textures. Byte for byte the
 // same on every run. Usage: make_level_models <game asset root>
 //
+//   (the enemies but the mini owls come from make_models)
 //   art/3d/SM_*.fbx                     static models (one mesh)
 //   art/3d/SK_*.fbx                     skinned models; their clips in art/3d/animations/A_<model>_<clip>.fbx
 //   art/3d/<material>_C.dds             base colour per material (framed, lightly speckled)
@@ -200,7 +201,7 @@ std::vector<ModelDef> Models()
     const Vec3 moss{0.30, 0.55, 0.20}, pine{0.12, 0.35, 0.20}, bark{0.45, 0.28, 0.14}, barkDark{0.28, 0.17, 0.08};
     const Vec3 brass{0.80, 0.62, 0.28}, copper{0.72, 0.40, 0.22}, soot{0.25, 0.25, 0.28}, furnace{1.0, 0.55, 0.12};
     const Vec3 stone{0.52, 0.50, 0.46}, amber{1.0, 0.68, 0.12}, lemon{1.0, 0.92, 0.35}, cyan{0.30, 0.92, 1.0};
-    const Vec3 violet{0.45, 0.20, 0.75}, crimson{0.92, 0.14, 0.28}, steel{0.55, 0.60, 0.68}, white{0.95, 0.95, 0.92};
+    const Vec3 steel{0.55, 0.60, 0.68};
 
     std::vector<ModelDef> models;
     // Ground and blocks, forest then factory.
@@ -282,33 +283,7 @@ std::vector<ModelDef> Models()
                        {"Pulley", {0, 0, 0}, {14, 14, 14}, 1}},
                       {{"Root", "", "LimbNode"}, {"Pulley", "Root", "LimbNode", {22, 347, 0}}},
                       {{"Active", 30, {{"Pulley", 'R', 2, [](double p) { return -720.0 * p; }}}}}});
-    // Beetle tank: a steel shell on stubby legs; the cannon is its own skinned model.
-    models.push_back({"SK_BeetleTank", {{"M_BeetleShell", steel, Pattern::Rivets}, {"M_BeetleEyes", crimson, Pattern::Plain}},
-                      {{"Body", {0, 55, 0}, {60, 35, 45}, 0}, {"Body", {-52, 60, -40}, {8, 8, 4}, 1},
-                       {"LegL", {-30, 10, 0}, {12, 12, 40}, 0}, {"LegR", {30, 10, 0}, {12, 12, 40}, 0}},
-                      {{"Root", "", "LimbNode"}, {"Body", "Root", "LimbNode", {0, 20, 0}},
-                       {"LegL", "Root", "LimbNode", {-30, 0, 0}}, {"LegR", "Root", "LimbNode", {30, 0, 0}}},
-                      {{"Walk", 30, {{"LegL", 'R', 2, [](double p) { return 20.0 * Wave(p); }},
-                                     {"LegR", 'R', 2, [](double p) { return -20.0 * Wave(p); }},
-                                     {"Body", 'T', 1, [](double p) { return 3.0 * Wave(p, 2.0); }}}},
-                       {"Squish", 15, {{"Body", 'S', 1, [](double p) { return -0.7 * p; }},
-                                       {"Body", 'S', 0, [](double p) { return 0.3 * p; }}}}}});
-    models.push_back({"SK_BeetleTank_Pipe", {{"M_BeetlePipe", soot, Pattern::Rivets}},
-                      {{"Pipe", {-30, 0, 0}, {30, 12, 12}, 0}, {"Pipe", {-62, 0, 0}, {4, 16, 16}, 0}},
-                      {{"Root", "", "LimbNode"}, {"Pipe", "Root", "LimbNode", {-20, 90, 0}}},
-                      {{"CannonShot", 33, {{"Pipe", 'T', 0, [](double p) { return p < 0.2 ? 60.0 * p : 12.0 * (1.0 - p); }},
-                                           {"Pipe", 'S', 1, [](double p) { return p < 0.2 ? 1.5 * p : 0.3 * (1.0 - p); }}}}}});
-    models.push_back({"SM_BeetleShell", {{"M_BeetleShot", crimson, Pattern::Plain}}, {{"", {0, 0, 0}, {14, 14, 14}, 0}}, {}, {}});
-    // Pipe mole: a copper pipe; the mole rises out of it.
-    models.push_back({"SK_PipeMole", {{"M_MolePipe", copper, Pattern::Rivets}, {"M_MoleFur", violet, Pattern::Plain}, {"M_MoleEyes", crimson, Pattern::Plain}},
-                      {{"Root", {0, 40, 0}, {45, 40, 45}, 0}, {"Root", {0, 85, 0}, {52, 6, 52}, 0},
-                       {"Mole", {0, 0, 0}, {28, 40, 25}, 1}, {"Mole", {-10, 20, -26}, {6, 6, 2}, 2}, {"Mole", {10, 20, -26}, {6, 6, 2}, 2}},
-                      {{"Root", "", "LimbNode"}, {"Mole", "Root", "LimbNode", {0, 30, 0}}},
-                      {{"Idle", 30, {{"Mole", 'T', 1, [](double) { return 0.0; }}}},
-                       {"Appear", 20, {{"Mole", 'T', 1, [](double p) { return 90.0 * p; }}}},
-                       {"IdleStay", 30, {{"Mole", 'T', 1, [](double p) { return 90.0 + 4.0 * Wave(p); }}}},
-                       {"Death", 20, {{"Mole", 'T', 1, [](double p) { return 90.0 * (1.0 - p); }},
-                                      {"Mole", 'S', 1, [](double p) { return -0.6 * p; }}}}}});
+    // The beetle tank, its shell and the pipe mole come with the enemies' own models (make_models).
     // The fan event: a big copper fan whose blades break loose, and the debris it throws.
     models.push_back({"SK_Fan", {{"M_FanHousing", soot, Pattern::Rivets}, {"M_FanBlades", copper, Pattern::Framed}},
                       {{"Root", {0, 0, 30}, {260, 260, 20}, 0}, {"Blades", {0, 0, 0}, {240, 30, 8}, 1},
@@ -348,7 +323,6 @@ std::vector<ModelDef> Models()
                       {{"", {0, 250, 0}, {900, 250, 20}, 0}, {"", {-300, 550, 0}, {300, 80, 20}, 0}, {"", {400, 600, 0}, {200, 120, 20}, 0}}, {}, {}});
     models.push_back({"SM_Ridge_Factory", {{"M_RidgeFactory", {0.12, 0.14, 0.28}, Pattern::Plain}},
                       {{"", {0, 250, 0}, {900, 250, 20}, 0}, {"", {-400, 650, 0}, {70, 150, 20}, 0}, {"", {300, 700, 0}, {90, 200, 20}, 0}}, {}, {}});
-    (void)white;
     return models;
 }
 }
