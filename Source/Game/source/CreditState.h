@@ -1,7 +1,8 @@
 #pragma once
-// The credits of the main menu.
-// Still an empty screen: it draws nothing and asks for nothing.
+// The credits of the main menu: the names picture under the title logo, and "Back".
+#include "MenuWidgets.h"
 #include "State.h"
+#include "UiSprite.h"
 
 class CreditState final : public State
 {
@@ -9,5 +10,15 @@ public:
     void Init() override;
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
-    void Relayout() {}
+    // Lays the sprites out for the render size (on push, and when it changes).
+    void Relayout();
+    const MenuButton& GetBackButton() const { return myBack; }
+
+private:
+    UiSprite myBackground;
+    UiSprite myNames;
+    UiSprite myTitleLogo;
+    MenuShader myLogoShader;
+    MenuButton myBack;
+    int mySelected = 0;
 };

@@ -1,11 +1,47 @@
 #include "InGameSettingsState.h"
 
-void InGameSettingsState::Init() {}
+#include "MenuWidgets.h"
+
+void InGameSettingsState::Init()
+{
+    myShade.Init("art/2d/Textures/T_UI_BlackScreen.png", 0.5f, 0.5f);
+    myBackground.Init("art/2d/Textures/T_UI_Background.png", 0.5f, 0.5f);
+    const auto [width, height] = GetRenderSizeF();
+    InitTimerText(width, height);
+    myPanel.Init({0.67f, 0.57f, 0.435f, 0.565f, 0.48f, {0.39f, 0.32f, 0.25f}, 0.16f});
+    Relayout();
+}
+
+void InGameSettingsState::Relayout()
+{
+    const auto [width, height] = GetRenderSizeF();
+    SetScreenSize(width, height);
+    // A shade over the pause menu beneath, so its window does not show through the controls;
+    // the paused game still does, faintly.
+    myShade.CenterOnScreen();
+    myShade.SetSize(width, height);
+    myShade.SetColor({1.0f, 1.0f, 1.0f, 0.75f});
+    myBackground.CenterOnScreen();
+    myBackground.SetSize(width, height);
+    myBackground.SetColor({1.0f, 1.0f, 1.0f, 0.86f});
+    myPanel.Refresh();
+}
 
 StateCommand InGameSettingsState::Update(const UpdateContext& aContext)
 {
     UpdateTimer(aContext.myDeltaTime);
+    if (myPanel.Update(aContext))
+        return MakeCommand(COMMAND_POP);
+    if (GetScreenSize() != GetRenderSizeF())
+        Relayout();
     return {};
 }
 
-void InGameSettingsState::Render() {}
+void InGameSettingsState::Render()
+{
+    const MenuDrawScope scope;
+    myShade.Render();
+    myBackground.Render();
+    RenderTimerText();
+    myPanel.Render();
+}

@@ -1,7 +1,9 @@
 #pragma once
-// The settings screen of the pause menu.
-// Still an empty screen: it draws nothing and asks for nothing.
+// The settings over the paused game: the same controls as the options screen on a see-through
+// background. "Back" returns to the pause menu at once.
+#include "SettingsPanel.h"
 #include "State.h"
+#include "UiSprite.h"
 
 class InGameSettingsState final : public State
 {
@@ -9,5 +11,12 @@ public:
     void Init() override;
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
-    void Relayout() {}
+    // On push and when the render size changes: background for the size, sliders to the volumes.
+    void Relayout();
+    const SettingsPanel& GetPanel() const { return myPanel; }
+
+private:
+    UiSprite myShade;
+    UiSprite myBackground;
+    SettingsPanel myPanel;
 };

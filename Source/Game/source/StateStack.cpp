@@ -84,6 +84,7 @@ void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInput
     context.myActions = &myInputMapper;
     context.myDeltaTime = aDeltaTime;
     context.myInput = &aInput;
+    context.myFrame = ++myFrameCount;
     const StateCommand command = myScreenStack.back()->Update(context);
 
     // Every frame, whatever is on top (the pause menu included).

@@ -103,4 +103,5 @@ private:
     bool myHasDeferredCommand = false;
     // The fade is on the stack (or held aside while a command is applied beneath it).
     bool myTransitionActive = false;
+    Qel::u32 myFrameCount = 0;
 };

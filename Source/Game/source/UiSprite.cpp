@@ -34,7 +34,14 @@ void UiSprite::SetSize(float aWidth, float aHeight) { myData.mySize = {aWidth, a
 
 void UiSprite::SetPosition(float aX, float aY) { myData.myPosition = {aX, aY}; }
 
-void UiSprite::Render() const
+Qel::Vector2f UiSprite::GetTextureSize() const
+{
+    if (!myTexture)
+        return {0.0f, 0.0f};
+    return {static_cast<float>(myTexture->GetWidth()), static_cast<float>(myTexture->GetHeight())};
+}
+
+void UiSprite::Render(Qel::SpriteShader* aShader) const
 {
     const Qel::Engine* engine = Qel::Engine::GetInstance();
     if (!engine || !myTexture || !engine->GetGraphicsEngine())
@@ -44,6 +51,7 @@ void UiSprite::Render() const
         return;
     Qel::SpriteSharedData shared;
     shared.myColorTexture = myTexture;
+    shared.myCustomShader = aShader;
     Qel::SpriteBatchScope batch = drawer->BeginBatch(shared);
     batch.Draw(myData);
 }

@@ -5,6 +5,7 @@
 namespace Qel
 {
 class Texture;
+class SpriteShader;
 }
 
 class UiSprite
@@ -19,8 +20,11 @@ public:
     void SetSize(float aWidth, float aHeight);
     void SetPosition(float aX, float aY);
     void SetColor(const Qel::Color& aColor) { myData.myColor = aColor; }
-    // Draws in a batch of its own with the default sprite shader, in screen space.
-    void Render() const;
+    // Draws in a batch of its own with the default sprite shader (or aShader), in screen space.
+    void Render() const { Render(nullptr); }
+    void Render(Qel::SpriteShader* aShader) const;
+    // The texture's own size in pixels (0 x 0 without a texture).
+    Qel::Vector2f GetTextureSize() const;
 
     Qel::Sprite2DInstanceData& GetData() { return myData; }
     const Qel::Sprite2DInstanceData& GetData() const { return myData; }

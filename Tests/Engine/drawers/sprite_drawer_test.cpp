@@ -1,6 +1,8 @@
 // Sprites drawn into the headless back buffer and read back.
 #include "GraphicsTestContext.h"
 #include "TestSupport.h"
+#include "drawers/CustomShapeDrawer.h"
+#include "drawers/LineDrawer.h"
 #include "drawers/SpriteDrawer.h"
 #include "engine/Engine.h"
 #include "graphics/DX11.h"
@@ -11,6 +13,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace Qel;
@@ -378,4 +381,257 @@ TEST_F(SpriteDrawerTest, TexturesAppearUprightAndUVRectanglesSelectTheirPart)
     EXPECT_EQ(Pixel(25, 15), (Rgba{255, 255, 255, 255}));
     EXPECT_EQ(Pixel(55, 25), (Rgba{255, 255, 255, 255}));
     EXPECT_EQ(Pixel(65, 15), (Rgba{255, 255, 255, 255}));
+}
+
+namespace
+{
+// The pixels of a rectangle, row by row (rows from the bottom).
+std::vector<Rgba> Region(int aX, int aY, int aWidth, int aHeight, const std::function<Rgba(int, int)>& aPixel)
+{
+    std::vector<Rgba> pixels;
+    for (int y = aY; y < aY + aHeight; ++y)
+        for (int x = aX; x < aX + aWidth; ++x)
+            pixels.push_back(aPixel(x, y));
+    return pixels;
+}
+
+// A sprite shader with the cooked sprite vertex shader and the given fragment shader, loaded from a
+// temporary cooked root.
+bool InitTestSpriteShader(SpriteShader& aShader, const std::string& aFragmentSource)
+{
+    QelTest::TempFolder root;
+    for (const char* file : {"shaders/qel_common.glsl", "shaders/instanced_sprite_shader_VS.vert"})
+    {
+        std::ifstream in(QelTest::RepositoryCookedAssetsFolder() / file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        root.Write(file, text.str());
+    }
+    root.Write("test.frag", aFragmentSource);
+    const std::filesystem::path saved = Settings::GetCookedAssetsPath();
+    Settings::GetCookedAssetsPath() = root.Path();
+    const bool loaded = aShader.Init("shaders/instanced_sprite_shader_VS", "test");
+    Settings::GetCookedAssetsPath() = saved;
+    return loaded;
+}
+}
+
+TEST_F(SpriteDrawerTest, OtherDrawingInsideABatchLeavesTheSpritesLookAlone)
+{
+    LineDrawer lines;
+    ASSERT_TRUE(lines.Init());
+    ASSERT_TRUE(lines.IsLoaded());
+    CustomShapeDrawer shapes;
+    ASSERT_TRUE(shapes.Init());
+    ASSERT_TRUE(shapes.IsLoaded());
+    // 2 x 2, top row first: red, green / blue, white; the shapes get plain yellow.
+    const u8 texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    std::unique_ptr<Texture> spriteTexture = Texture::CreateFromRGBA(2, 2, texels, 0, false);
+    const u8 yellow[4] = {255, 255, 0, 255};
+    std::unique_ptr<Texture> shapeTexture = Texture::CreateFromRGBA(1, 1, yellow, 0, false);
+    ASSERT_NE(spriteTexture, nullptr);
+    ASSERT_NE(shapeTexture, nullptr);
+
+    const auto drawShape = [&] {
+        const CustomShapeVertex triangle[3] = {{{200, 100, 0}, {1, 1, 1, 1}, {0, 0}},
+                                               {{260, 100, 0}, {1, 1, 1, 1}, {1, 0}},
+                                               {{230, 160, 0}, {1, 1, 1, 1}, {0, 1}}};
+        shapes.Draw(triangle, 3, Matrix4x4(), shapeTexture.get());
+    };
+    struct Case
+    {
+        const char* what;
+        std::function<void()> otherDrawing;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}},
+        {"a textured shape under additive blend, trilinear sampling and less-or-equal depth",
+         [&] {
+             myStates->Push();
+             myStates->SetBlendState(BLEND_STATE_ADDITIVE_BLEND);
+             myStates->SetSamplerState(SAMPLER_FILTER_TRILINEAR, SAMPLER_ADDRESS_WRAP);
+             myStates->SetDepthStencilState(DEPTH_STENCIL_STATE_WRITE_LESS_OR_EQUAL);
+             drawShape();
+             myStates->Pop();
+         }},
+        {"a line seen by another camera without blending",
+         [&] {
+             myStates->Push();
+             Camera camera = myStates->GetCamera();
+             camera.SetTransform(Matrix4x4::CreateTranslation({-40.0f, -20.0f, 0.0f}));
+             myStates->SetCamera(camera);
+             myStates->SetBlendState(BLEND_STATE_DISABLED);
+             lines.Draw(LinePrimitive{{200, 20, 0}, {300, 20, 0}, {1, 0, 1, 1}});
+             myStates->Pop();
+         }},
+        {"a shape and a line with the state left unchanged", [&] {
+             drawShape();
+             lines.Draw(LinePrimitive{{200, 20, 0}, {300, 20, 0}, {1, 0, 1, 1}});
+         }},
+    };
+
+    // Half-transparent textured quad (point sampled, blended) and two sprites at equal depth, the
+    // second of which the depth test turns away; the other drawing comes between the records.
+    std::vector<Rgba> clean;
+    for (const Case& c : cases)
+    {
+        ClearAndBeginFrame(0.2f, 0.2f, 0.2f, 1.0f);
+        DX11::GetActiveRenderTarget()->SetAsActiveTarget(DX11::GetDepthBuffer());
+        myStates->SetSamplerState(SAMPLER_FILTER_POINT, SAMPLER_ADDRESS_CLAMP);
+        SpriteSharedData shared;
+        shared.myColorTexture = spriteTexture.get();
+        {
+            SpriteBatchScope batch = myDrawer->BeginBatch(shared);
+            Sprite2DInstanceData quad;
+            quad.mySize = {20, 20};
+            quad.myPosition = {10, 30};
+            quad.myColor = Color(1.0f, 1.0f, 1.0f, 0.6f);
+            batch.Draw(quad);
+            Sprite3DInstanceData first;
+            first.myTransform = Matrix4x4::CreateScale({20.0f, 20.0f, 1.0f});
+            first.myTransform.SetTranslation({50.0f, 30.0f, 0.0f});
+            first.myUVRect = {0.0f, 0.0f, 0.5f, 0.5f};   // the red texel
+            batch.Draw(first);
+            c.otherDrawing();
+            Sprite3DInstanceData second = first;
+            second.myUVRect = {0.5f, 0.0f, 1.0f, 0.5f};   // green, at the same depth
+            batch.Draw(second);
+        }
+        Invalidate();
+        const std::vector<Rgba> pixels =
+            Region(0, 0, 100, 60, [this](int aX, int aY) { return Pixel(aX, aY); });
+        if (clean.empty())
+        {
+            clean = pixels;
+            // Red at 0.6 over grey: linear 0.6 + 0.4 x 0.0331 and 0.4 x 0.0331.
+            EXPECT_TRUE(Near(Pixel(15, 25), Rgba{205, 30, 30, 255})) << Show(Pixel(15, 25));
+            EXPECT_EQ(Pixel(60, 20), (Rgba{255, 0, 0, 255})) << Show(Pixel(60, 20));
+            continue;
+        }
+        int wrong = 0;
+        for (size_t i = 0; i < pixels.size(); ++i)
+            wrong += pixels[i] != clean[i];
+        EXPECT_EQ(wrong, 0) << c.what << "; at (15, 25) " << Show(Pixel(15, 25)) << ", at (60, 20) "
+                            << Show(Pixel(60, 20));
+    }
+}
+
+TEST_F(SpriteDrawerTest, OtherDrawingInsideABatchLeavesItsCustomBlockAlone)
+{
+    CustomShapeDrawer shapes;
+    ASSERT_TRUE(shapes.Init());
+    ASSERT_TRUE(shapes.IsLoaded());
+    // The custom values on the shape's own binding point.
+    SpriteShader tint;
+    ASSERT_TRUE(InitTestSpriteShader(tint, "uniform Tint_b6 { vec4 tintValues[8]; };\n"
+                                           "layout(location = 0) out vec4 qelOut;\n"
+                                           "void main() { qelOut = vec4(tintValues[0].rgb, 1.0); }\n"));
+    ASSERT_TRUE(tint.SetCustomBufferSlot(CUSTOM_SHAPE_BLOCK_SLOT));
+    tint.SetCustomValue(0, {0.0f, 0.0f, 1.0f, 0.0f});
+    myStates->SetBlendState(BLEND_STATE_DISABLED);
+    SpriteSharedData shared;
+    shared.myCustomShader = &tint;
+    {
+        SpriteBatchScope batch = myDrawer->BeginBatch(shared);
+        Sprite2DInstanceData sprite;
+        sprite.mySize = {10, 10};
+        sprite.myPosition = {0, 10};
+        batch.Draw(sprite);
+        const CustomShapeVertex triangle[3] = {
+            {{200, 100, 0}, {1, 1, 1, 1}, {0, 0}}, {{260, 100, 0}, {1, 1, 1, 1}, {1, 0}}, {{230, 160, 0}, {1, 1, 1, 1}, {0, 1}}};
+        shapes.Draw(triangle, 3);
+    }
+    EXPECT_EQ(Pixel(5, 5), (Rgba{0, 0, 255, 255})) << Show(Pixel(5, 5));
+}
+
+TEST_F(SpriteDrawerTest, FramesOfSeveralBatchesDrawEverySpriteAsOneBatchDoes)
+{
+    // 3600 one-pixel sprites of their own colour on a grid, drawn frame after frame: as one batch,
+    // and split into batches of several flushes each under different blend states. Every frame,
+    // however split, gives the same pixels, and each pixel is its sprite's colour: instances never
+    // land in the wrong place or come from an earlier frame, however the instance buffer is reused.
+    constexpr int COLUMNS = 80, ROWS = 45;
+    std::vector<Sprite2DInstanceData> sprites(COLUMNS * ROWS);
+    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    {
+        Sprite2DInstanceData& sprite = sprites[static_cast<size_t>(i)];
+        sprite.myPosition = {static_cast<float>(10 + (i % COLUMNS) * 3), static_cast<float>(11 + (i / COLUMNS) * 3)};
+        sprite.myColor = Color(static_cast<float>((i * 37) % 256) / 255.0f, static_cast<float>((i * 91) % 256) / 255.0f,
+                               static_cast<float>((i / 7) % 256) / 255.0f, 1.0f);
+    }
+    const auto drawFrame = [&](int aFrame) {
+        ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+        if (aFrame % 2 == 0)
+        {
+            SpriteBatchScope batch = myDrawer->BeginBatch({});
+            batch.Draw(sprites);
+            return;
+        }
+        // Batches of 1500, 1500 and 600: flushes of 1024 and 476 twice, then 600.
+        const u32 blends[3] = {BLEND_STATE_DISABLED, BLEND_STATE_ALPHA_BLEND, BLEND_STATE_ADDITIVE_BLEND};
+        for (size_t first = 0, part = 0; first < sprites.size(); first += 1500, ++part)
+        {
+            myStates->SetBlendState(blends[part]);
+            SpriteBatchScope batch = myDrawer->BeginBatch({});
+            batch.Draw(sprites.data() + first, std::min<size_t>(1500, sprites.size() - first));
+        }
+    };
+    std::vector<Rgba> first;
+    for (int frame = 0; frame < 24; ++frame)
+    {
+        drawFrame(frame);
+        Invalidate();
+        const std::vector<Rgba> pixels =
+            Region(0, 0, WIDTH, HEIGHT, [this](int aX, int aY) { return Pixel(aX, aY); });
+        if (first.empty())
+        {
+            first = pixels;
+            int wrong = 0;
+            for (int i = 0; i < COLUMNS * ROWS; ++i)
+            {
+                const Color& c = sprites[static_cast<size_t>(i)].myColor;
+                const Rgba expected{static_cast<u8>(std::lround(c.r * 255.0f)), static_cast<u8>(std::lround(c.g * 255.0f)),
+                                    static_cast<u8>(std::lround(c.b * 255.0f)), 255};
+                wrong += !Near(Pixel(10 + (i % COLUMNS) * 3, 10 + (i / COLUMNS) * 3), expected);
+            }
+            EXPECT_EQ(wrong, 0);
+            EXPECT_EQ(Pixel(11, 10), (Rgba{0, 0, 0, 255}));   // between the sprites
+            continue;
+        }
+        int different = 0;
+        for (size_t i = 0; i < pixels.size(); ++i)
+            different += pixels[i] != first[i];
+        EXPECT_EQ(different, 0) << "frame " << frame;
+    }
+}
+
+TEST_F(SpriteDrawerTest, AFrameOfMoreInstancesThanTheStreamHoldsDrawsThemAll)
+{
+    // 40,000 one-pixel sprites in one batch: 40 flushes, more than the instance ring first holds,
+    // so the frame laps it while its earlier draws may still be in flight.
+    constexpr int COLUMNS = 250, ROWS = 160;
+    std::vector<Sprite2DInstanceData> sprites(COLUMNS * ROWS);
+    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    {
+        Sprite2DInstanceData& sprite = sprites[static_cast<size_t>(i)];
+        sprite.myPosition = {static_cast<float>(20 + i % COLUMNS), static_cast<float>(11 + i / COLUMNS)};
+        sprite.myColor = Color(static_cast<float>(i % 256) / 255.0f, static_cast<float>((i / 256) % 256) / 255.0f,
+                               static_cast<float>(i % 7) / 255.0f, 1.0f);
+    }
+    myStates->SetBlendState(BLEND_STATE_DISABLED);
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+        myStates->SetBlendState(BLEND_STATE_DISABLED);
+        SpriteBatchScope batch = myDrawer->BeginBatch({});
+        batch.Draw(sprites);
+    }
+    Invalidate();
+    int wrong = 0;
+    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    {
+        const Rgba expected{static_cast<u8>(i % 256), static_cast<u8>((i / 256) % 256), static_cast<u8>(i % 7), 255};
+        wrong += !Near(Pixel(20 + i % COLUMNS, 10 + i / COLUMNS), expected);
+    }
+    EXPECT_EQ(wrong, 0);
 }

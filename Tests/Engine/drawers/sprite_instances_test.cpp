@@ -1,12 +1,14 @@
 // Sprite instances and batch splitting, without a GL context.
 #include "drawers/SpriteDrawer.h"
 #include "engine/Engine.h"
+#include "graphics/ColorSpace.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <numbers>
 #include <vector>
@@ -154,6 +156,34 @@ TEST(SpriteInstances, ColourIsLinearAndExtrasAreReordered)
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(instance.myExtra[i], extras[i]);
     }
+}
+
+TEST(LinearColorPacking, GivesTheFormulasValueBitForBit)
+{
+    // Byte values come from the table, the rest from the formula: both must give the same bits,
+    // also next to the table's values and outside 0..1.
+    std::vector<float> values = {0.5f, 0.04045f, 0.3f, -0.1f, 1.5f, 1e-7f, -0.0f};
+    for (int k = 0; k < 256; ++k)
+    {
+        const float value = static_cast<float>(k) / 255.0f;
+        values.insert(values.end(), {value, std::nextafter(value, 2.0f), std::nextafter(value, -1.0f)});
+    }
+    int different = 0;
+    for (float value : values)
+    {
+        float packed[4];
+        PackLinearColor(value, value, value, 0.25f, packed);
+        const float expected = SrgbToLinear(value);
+        for (int i = 0; i < 3; ++i)
+            different += std::memcmp(&packed[i], &expected, sizeof(float)) != 0;
+        EXPECT_EQ(packed[3], 0.25f);
+    }
+    EXPECT_EQ(different, 0);
+    float nan[4];
+    PackLinearColor(std::nanf(""), 0.0f, 1.0f, 1.0f, nan);
+    EXPECT_TRUE(std::isnan(nan[0]));
+    EXPECT_EQ(nan[1], 0.0f);
+    EXPECT_EQ(nan[2], 1.0f);
 }
 
 TEST(SpriteBatches, FullBatchesGoOutAsTheyFill)

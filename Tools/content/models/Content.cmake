@@ -16,3 +16,20 @@ add_dependencies(Game content_game_models)
 if(TARGET content_check)
   add_dependencies(content_check content_game_models)
 endif()
+
+# The models the levels place: ground, blocks, platforms, pickups, goal, zipline, enemies, fan, ending, scenery.
+add_executable(make_level_models ${CMAKE_CURRENT_LIST_DIR}/make_level_models.cpp ${CMAKE_CURRENT_LIST_DIR}/FbxWriter.cpp)
+target_compile_options(make_level_models PRIVATE ${QEL_WARNINGS})
+set_target_properties(make_level_models PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+set(QEL_LEVEL_MODELS_STAMP ${CMAKE_BINARY_DIR}/tools/make_level_models.stamp)
+add_custom_command(OUTPUT ${QEL_LEVEL_MODELS_STAMP}
+  COMMAND make_level_models ${QEL_BIN_DIR}/assets/game
+  COMMAND ${CMAKE_COMMAND} -E touch ${QEL_LEVEL_MODELS_STAMP}
+  DEPENDS make_level_models
+  COMMENT "Making the models the levels place")
+add_custom_target(content_level_models DEPENDS ${QEL_LEVEL_MODELS_STAMP})
+add_dependencies(content_level_models content)
+add_dependencies(Game content_level_models)
+if(TARGET content_check)
+  add_dependencies(content_check content_level_models)
+endif()

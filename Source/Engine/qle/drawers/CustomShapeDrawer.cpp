@@ -77,10 +77,7 @@ void CustomShapeDrawer::Draw(const CustomShapeVertex* aVertices, u32 aCount, con
             target.myPosition[0] = source.myPosition.x;
             target.myPosition[1] = source.myPosition.y;
             target.myPosition[2] = source.myPosition.z;
-            target.myColor[0] = SrgbToLinear(source.myColor.r);
-            target.myColor[1] = SrgbToLinear(source.myColor.g);
-            target.myColor[2] = SrgbToLinear(source.myColor.b);
-            target.myColor[3] = source.myColor.a;
+            PackLinearColor(source.myColor, target.myColor);
             target.myUV[0] = source.myUV.x;
             target.myUV[1] = source.myUV.y;
         }

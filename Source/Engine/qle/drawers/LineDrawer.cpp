@@ -20,10 +20,7 @@ void WriteVertex(LineVertex& aVertex, const Vector3f& aPosition, const Matrix4x4
     aVertex.myPosition[0] = world.x;
     aVertex.myPosition[1] = world.y;
     aVertex.myPosition[2] = world.z;
-    aVertex.myColor[0] = SrgbToLinear(aColor.r);
-    aVertex.myColor[1] = SrgbToLinear(aColor.g);
-    aVertex.myColor[2] = SrgbToLinear(aColor.b);
-    aVertex.myColor[3] = aColor.a;
+    PackLinearColor(aColor, aVertex.myColor);
     aVertex.myUnused[0] = aVertex.myUnused[1] = 0.0f;
 }
 }

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "graphics/ColorSpace.h"
 #include "graphics/DeviceContext.h"
+#include "graphics/DX11.h"
 #include "graphics/GraphicsStateStack.h"
 
 #include <cmath>
@@ -16,34 +17,15 @@ namespace
 {
 constexpr const char* DEFAULT_VERTEX_SHADER = "shaders/instanced_sprite_shader_VS";
 constexpr const char* DEFAULT_PIXEL_SHADER = "shaders/model_shader_vertex_color_textured_PS";
-constexpr u32 INSTANCE_BUFFER_SIZE = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance);
+constexpr size_t BATCH_BYTES = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance);
+// The instance ring starts at four segments of four batches and may grow to segments of 64 (a
+// frame of about 200,000 sprites in flight).
+constexpr size_t FIRST_SEGMENT_BYTES = 4 * BATCH_BYTES;
+constexpr size_t MAX_SEGMENT_BYTES = 64 * BATCH_BYTES;
 
-// Sprites of a batch mostly share one colour: remember the last conversion.
-struct LinearColorCache
+void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra, SpriteInstance& aOut)
 {
-    Color mySrgb{-1.0f, -1.0f, -1.0f, -1.0f};
-    float myLinear[3] = {};
-
-    void Convert(const Color& aColor, float aOut[4])
-    {
-        if (!(aColor.r == mySrgb.r && aColor.g == mySrgb.g && aColor.b == mySrgb.b))
-        {
-            mySrgb = aColor;
-            myLinear[0] = SrgbToLinear(aColor.r);
-            myLinear[1] = SrgbToLinear(aColor.g);
-            myLinear[2] = SrgbToLinear(aColor.b);
-        }
-        aOut[0] = myLinear[0];
-        aOut[1] = myLinear[1];
-        aOut[2] = myLinear[2];
-        aOut[3] = aColor.a;
-    }
-};
-
-void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra, LinearColorCache& aCache,
-                 SpriteInstance& aOut)
-{
-    aCache.Convert(aColor, aOut.myColor);
+    PackLinearColor(aColor, aOut.myColor);
     aOut.myUVRect[0] = aUVRect.x;
     aOut.myUVRect[1] = aUVRect.y;
     aOut.myUVRect[2] = aUVRect.z;
@@ -54,7 +36,7 @@ void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& a
     aOut.myExtra[3] = aExtra.y;
 }
 
-void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, LinearColorCache& aCache, SpriteInstance& aOut)
+void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, SpriteInstance& aOut)
 {
     const float sx = aRecord.mySize.x * aRecord.myScale.x;
     const float sy = aRecord.mySize.y * aRecord.myScale.y;
@@ -82,10 +64,10 @@ void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, LinearC
         w[8 + k] = t2[k];
         w[12 + k] = tx * t0[k] + ty * t1[k] + t3[k];
     }
-    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aCache, aOut);
+    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aOut);
 }
 
-void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, LinearColorCache& aCache, SpriteInstance& aOut)
+void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, SpriteInstance& aOut)
 {
     const float* m = aRecord.myTransform.GetData();
     float* w = aOut.myWorld;
@@ -93,7 +75,7 @@ void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, LinearC
         for (int k = 0; k < 4; ++k)
             w[4 * r + k] = m[4 * r] * aTransform[k] + m[4 * r + 1] * aTransform[4 + k] +
                            m[4 * r + 2] * aTransform[8 + k] + m[4 * r + 3] * aTransform[12 + k];
-    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aCache, aOut);
+    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aOut);
 }
 
 const Matrix4x4& CurrentTransform()
@@ -106,14 +88,12 @@ const Matrix4x4& CurrentTransform()
 
 void BuildSpriteInstance(const Sprite2DInstanceData& aRecord, const Matrix4x4& aTransform, SpriteInstance& aOut)
 {
-    LinearColorCache cache;
-    Build(aRecord, aTransform.GetData(), cache, aOut);
+    Build(aRecord, aTransform.GetData(), aOut);
 }
 
 void BuildSpriteInstance(const Sprite3DInstanceData& aRecord, const Matrix4x4& aTransform, SpriteInstance& aOut)
 {
-    LinearColorCache cache;
-    Build(aRecord, aTransform.GetData(), cache, aOut);
+    Build(aRecord, aTransform.GetData(), aOut);
 }
 
 // ---- SpriteBatchScope --------------------------------------------------------------------------
@@ -171,13 +151,12 @@ void SpriteBatchScope::DrawRecords(const Record* aRecords, size_t aCount)
     if (!myMappedInstances)
         return;
     const float* transform = CurrentTransform().GetData();
-    LinearColorCache cache;
     for (size_t i = 0; i < aCount; ++i)
     {
         const Record& record = aRecords[i];
         if (record.mySkip)
             continue;
-        Build(record, transform, cache, myMappedInstances[myInstanceCount]);
+        Build(record, transform, myMappedInstances[myInstanceCount]);
         if (++myInstanceCount == SpriteDrawer::BATCH_SIZE)
         {
             Flush();
@@ -215,8 +194,7 @@ bool SpriteDrawer::InitWithoutDevice()
 bool SpriteDrawer::Init()
 {
     myIsLoaded = false;
-    myInstanceBuffer = impl::gl::CreateVertexBuffer(INSTANCE_BUFFER_SIZE, nullptr, impl::gl::BufferUsage::Stream);
-    if (!myInstanceBuffer)
+    if (!myInstanceStream.Init(FIRST_SEGMENT_BYTES, MAX_SEGMENT_BYTES))
         return false;
     myDefaultShader = std::make_unique<SpriteShader>();
     if (!myDefaultShader->Init(DEFAULT_VERTEX_SHADER, DEFAULT_PIXEL_SHADER))
@@ -233,11 +211,17 @@ bool SpriteDrawer::BindBatch(const SpriteSharedData& aSharedData)
     SpriteShader* shader = aSharedData.myCustomShader ? aSharedData.myCustomShader : myDefaultShader.get();
     if (!shader || !shader->Render(aSharedData))
         return false;
-    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceBuffer.Get()};
+    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceStream.GetBuffer()};
     const u32 strides[2] = {sizeof(QuadVertex), sizeof(SpriteInstance)};
     const u32 offsets[2] = {0, 0};
     DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
     myBatchShader = shader;
+    myBatchSharedData = aSharedData;
+    // Render applied the top state: that is the batch's.
+    if (const GraphicsStateStack* stack = GraphicsStateStack::GetActive())
+        myBatchState = stack->GetTop();
+    myBoundDrawCount = ourDrawCallCount;
+    myBoundStateEpoch = DX11::GetStateEpoch();
     return true;
 }
 
@@ -272,14 +256,37 @@ void SpriteDrawer::FlushInstances(u64 aCount)
 
 void SpriteDrawer::SubmitInstances(const SpriteInstance* aInstances, u64 aCount)
 {
-    if (!myBatchShader)
+    GraphicsStateStack* stack = GraphicsStateStack::GetActive();
+    // An empty flush is counted but sends nothing.
+    if (!myBatchShader || !stack || aCount == 0)
         return;
-    // Other drawing may have come between the batch's start and this draw.
-    DeviceContext::SetProgram(myBatchShader->GetProgram());
-    DeviceContext::IASetInputLayout(myBatchShader->GetInputLayout());
-    DeviceContext::IASetPrimitiveTopology(PrimitiveTopology::TriangleList);
-    impl::gl::OrphanAndFillVertexBuffer(myInstanceBuffer, INSTANCE_BUFFER_SIZE,
-                                        static_cast<size_t>(aCount) * sizeof(SpriteInstance), aInstances);
+    const size_t offset =
+        myInstanceStream.Write(aInstances, static_cast<size_t>(aCount) * sizeof(SpriteInstance));
+    const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceStream.GetBuffer()};
+    const u32 strides[2] = {sizeof(QuadVertex), sizeof(SpriteInstance)};
+    // No base instance in GL 3.3: the instance attributes point at this flush's part of the ring.
+    const u32 offsets[2] = {0, static_cast<u32>(offset)};
+    const bool otherDrawingCame = ourDrawCallCount != myBoundDrawCount + 1 ||
+                                  DX11::GetStateEpoch() != myBoundStateEpoch ||
+                                  DeviceContext::GetInputLayout() != myBatchShader->GetInputLayout();
+    if (otherDrawingCame || ComputeApplyMask(myBatchState, stack->GetLastApplied(), false) != 0)
+    {
+        // Everything the batch draws with goes to GL again.
+        DeviceContext::SetProgram(myBatchShader->GetProgram());
+        DeviceContext::IASetInputLayout(myBatchShader->GetInputLayout());
+        DeviceContext::IASetPrimitiveTopology(PrimitiveTopology::TriangleList);
+        stack->ApplyState(myBatchState, false);
+        myBatchShader->BindResources(myBatchSharedData);
+        DeviceContext::IASetVertexBuffers(0, 2, buffers, strides, offsets);
+    }
+    else
+    {
+        // The batch's own bindings are still in place (texture uploads put back what they
+        // bind): only the instances moved.
+        DeviceContext::IASetVertexBuffers(1, 1, buffers + 1, strides + 1, offsets + 1);
+    }
+    myBoundDrawCount = ourDrawCallCount;
+    myBoundStateEpoch = DX11::GetStateEpoch();
     DeviceContext::DrawInstanced(QUAD_VERTEX_COUNT, static_cast<u32>(aCount), 0, 0);
 }
 

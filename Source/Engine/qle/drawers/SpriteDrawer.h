@@ -11,7 +11,9 @@
 // Blend, depth and sampler state and the camera are taken from the graphics state when the batch
 // begins; the state's world transform is read for every record as it is drawn.
 #include "core/Types.h"
+#include "drawers/SpriteInstanceStream.h"
 #include "graphics/GLObjects.h"
+#include "graphics/GraphicsStateStack.h"
 #include "graphics/SpriteShader.h"
 #include "math/Color.h"
 #include "math/Matrix4x4.h"
@@ -167,16 +169,24 @@ private:
     void InitCpuSide();
 
     impl::gl::Buffer myVertexBuffer;
-    impl::gl::Buffer myInstanceBuffer;
+    // Instances of every flush, one after another (see SpriteInstanceStream).
+    SpriteInstanceStream myInstanceStream;
     QuadVertex myQuadVertices[QUAD_VERTEX_COUNT] = {};
     std::unique_ptr<SpriteShader> myDefaultShader;
     bool myIsLoaded = false;
     bool myIsInBatch = false;
     // The "mapped" instance buffer: written by the scope, uploaded at each flush.
     std::unique_ptr<SpriteInstance[]> myStaging;
-    // The shader of the open batch (re-bound at each flush, in case other drawing came between);
-    // null while the batch draws nothing.
+    // What the open batch draws with, bound again at each of its draws in case other drawing came
+    // between: its shader (null while the batch draws nothing), textures and the graphics state
+    // as it stood when the batch began.
     SpriteShader* myBatchShader = nullptr;
+    SpriteSharedData myBatchSharedData;
+    GraphicsState myBatchState;
+    // The frame's draw count and the device's state epoch when the batch's bindings were last
+    // sent: unchanged at the next draw (but for that draw's own count), nothing came between.
+    u32 myBoundDrawCount = 0;
+    u64 myBoundStateEpoch = 0;
     bool myBatchCanDraw = false;
     Statistics myStatistics;
 };

@@ -180,17 +180,9 @@ void Engine::HandleResize()
 
 bool Engine::IsFullscreen() const { return myWindow && myWindow->IsFullscreen(); }
 
-void Engine::SetFullscreen(bool aFullscreen)
-{
-    if (myWindow)
-        myWindow->SetFullscreen(aFullscreen);
-}
+bool Engine::SetFullscreen(bool aFullscreen) { return myWindow && myWindow->SetFullscreen(aFullscreen); }
 
-void Engine::SetResolution(u32 aWidth, u32 aHeight)
-{
-    if (myWindow)
-        myWindow->SetResolution(aWidth, aHeight);
-}
+bool Engine::SetResolution(u32 aWidth, u32 aHeight) { return myWindow && myWindow->SetResolution(aWidth, aHeight); }
 
 void Engine::Shutdown()
 {

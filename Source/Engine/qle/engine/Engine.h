@@ -36,8 +36,9 @@ public:
     bool IsDebugFeatureOn(u32 aFeature) const { return IsDebugFeatureSet(myParameters.myDebugFeatures, aFeature); }
     Window* GetWindowHandle() const { return myWindow; }
     bool IsFullscreen() const;
-    void SetFullscreen(bool aFullscreen);
-    void SetResolution(u32 aWidth, u32 aHeight);
+    // False when the system refused: the window keeps the mode and size it had.
+    bool SetFullscreen(bool aFullscreen);
+    bool SetResolution(u32 aWidth, u32 aHeight);
 
     std::pair<u32, u32> GetRenderSize() const { return {myParameters.myRenderWidth, myParameters.myRenderHeight}; }
     std::pair<u32, u32> GetWindowSize() const { return {myParameters.myWindowWidth, myParameters.myWindowHeight}; }

@@ -9,6 +9,9 @@
 #include "platform/GLContext.h"
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace Qel
 {
@@ -51,10 +54,26 @@ DX11::DX11()
 
 DX11::~DX11() { Shutdown(); }
 
+namespace
+{
+// The software rasteriser allocates and frees megabytes of vertex and bin memory every frame. By
+// default glibc maps large blocks afresh and trims the heap whenever its top is free (thresholds
+// it moves at run time, so the cost comes and goes from run to run): every reuse then faults its
+// pages back in, thousands a frame. Keep blocks up to 32 MiB in the heap, and trim past 128 MiB.
+void KeepDriverMemoryResident()
+{
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
+}
+}
+
 bool DX11::InitCommon()
 {
     if (!myContext)
         return false;
+    KeepDriverMemoryResident();
     ourContextAlive = true;
     const char* rendererText = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     const std::string renderer = rendererText ? rendererText : "";
@@ -167,9 +186,9 @@ void DX11::Shutdown()
 
 void DX11::Clear(const float aColor[4])
 {
-    const float linear[4] = {SrgbToLinear(aColor[0]), SrgbToLinear(aColor[1]), SrgbToLinear(aColor[2]), aColor[3]};
-    mySrgbTarget.Clear(linear);
-    myDepthBuffer.Clear(1.0f, 0);
+    float linear[4];
+    PackLinearColor(aColor[0], aColor[1], aColor[2], aColor[3], linear);
+    mySrgbTarget.Clear(linear, myDepthBuffer, 1.0f);
     if (ourActiveTarget)
         ourActiveTarget->SetAsActiveTarget(nullptr);
 }

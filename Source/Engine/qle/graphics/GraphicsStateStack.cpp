@@ -20,14 +20,6 @@ GraphicsStateStack* ourActiveStack = nullptr;
 
 void CopyMatrix(float aOut[16], const Matrix4x4& aMatrix) { std::memcpy(aOut, aMatrix.GetData(), 16 * sizeof(float)); }
 
-void LinearColor(float aOut[4], const Color& aColor)
-{
-    aOut[0] = SrgbToLinear(aColor.r);
-    aOut[1] = SrgbToLinear(aColor.g);
-    aOut[2] = SrgbToLinear(aColor.b);
-    aOut[3] = aColor.a;
-}
-
 void ApplyBlend(u32 aIndex)
 {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -126,14 +118,14 @@ LightBlock PackLightBlock(const GraphicsState& aState)
         out.myPosition[0] = light.myPosition.x;
         out.myPosition[1] = light.myPosition.y;
         out.myPosition[2] = light.myPosition.z;
-        LinearColor(out.myColor, light.myColor);
+        PackLinearColor(light.myColor, out.myColor);
         out.myRange = light.myRange;
         out.myIntensity = light.myIntensity;
     }
     block.myLightCount = aState.myLightCount;
     block.myLightScalar = aState.myLightScalar;
-    LinearColor(block.myFirstColor, aState.myFirstColor);
-    LinearColor(block.mySecondColor, aState.mySecondColor);
+    PackLinearColor(aState.myFirstColor, block.myFirstColor);
+    PackLinearColor(aState.mySecondColor, block.mySecondColor);
     CopyMatrix(block.myLightMatrix, aState.myLightMatrix);
     return block;
 }
@@ -393,12 +385,14 @@ void GraphicsStateStack::BindEnvironmentMap(const GraphicsState& aState) const
     DeviceContext::PSSetCubeShaderResource(ENVIRONMENT_TEXTURE_SLOT, texture ? texture->GetShaderResourceView() : none);
 }
 
-void GraphicsStateStack::Apply(bool aForce)
+void GraphicsStateStack::Apply(bool aForce) { ApplyState(GetTop(), aForce); }
+
+void GraphicsStateStack::ApplyState(const GraphicsState& aState, bool aForce)
 {
     if (!myFrameBuffer)
         return;   // not initialised: nothing of ours to send
     const u64 epoch = DX11::GetStateEpoch();
-    const GraphicsState& top = GetTop();
+    const GraphicsState& top = aState;
     const u32 mask = ComputeApplyMask(top, myLastApplied, aForce || epoch != myAppliedEpoch);
     myLastApplyMask = mask;
 

@@ -174,6 +174,9 @@ public:
     // Sends the top state (see ComputeApplyMask). A change of the device's state epoch (clears,
     // presents and uploads that touched GL state) forces a full send.
     void Apply(bool aForce);
+    // The same for a state kept from earlier (a sprite batch's, sent again before each of its
+    // draws); the next Apply compares the top state with it.
+    void ApplyState(const GraphicsState& aState, bool aForce);
 
     const GraphicsState& GetTop() const { return myRenderStateStack.back(); }
     const GraphicsState& GetLastApplied() const { return myLastApplied; }

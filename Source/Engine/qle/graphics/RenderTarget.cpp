@@ -88,6 +88,34 @@ void RenderTarget::Clear(const float aColor[4])
     DX11::RebindActiveFramebuffer();
 }
 
+void RenderTarget::Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float aDepth)
+{
+    const auto [width, height] = GetSize();
+    const Viewport& depthViewport = aDepthBuffer.GetViewport();
+    if (!IsValid() || !aDepthBuffer.IsValid() || depthViewport.Width != static_cast<float>(width) ||
+        depthViewport.Height != static_cast<float>(height))
+    {
+        // Sizes that differ share only part of a framebuffer: clear each whole on its own.
+        Clear(aColor);
+        aDepthBuffer.Clear(aDepth, 0);
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, GetFramebuffer(&aDepthBuffer));
+    if (mySrgbWrite)
+        glEnable(GL_FRAMEBUFFER_SRGB);
+    else
+        glDisable(GL_FRAMEBUFFER_SRGB);
+    // Clears ignore the pipeline state: force the masks the state stack may have narrowed.
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glClearColor(aColor[0], aColor[1], aColor[2], aColor[3]);
+    glClearDepth(aDepth);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DX11::InvalidateCachedState();
+    DX11::RebindActiveFramebuffer();
+}
+
 std::pair<i32, i32> RenderTarget::GetSize() const
 {
     if (!myViewport)

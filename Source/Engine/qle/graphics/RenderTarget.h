@@ -35,6 +35,9 @@ public:
 
     // Clears to the four floats as given (no conversion here).
     void Clear(const float aColor[4]);
+    // Clears colour and aDepthBuffer (to aDepth) together: one clear through the framebuffer that
+    // holds both, where two through separate framebuffers cost the rasteriser two passes.
+    void Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float aDepth);
     std::pair<i32, i32> GetSize() const;
     void SetAsActiveTarget(DepthBuffer* aDepthBuffer);
 

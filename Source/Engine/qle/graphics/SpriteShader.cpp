@@ -66,6 +66,16 @@ bool SpriteShader::Render(const SpriteSharedData& aSharedData)
 {
     if (!PrepareRender())
         return false;
+    // Only the values in use are written; the rest of the block keeps what it held.
+    if (myCustomBuffer && *myCustomBuffer && myLastCustomIndex >= 0)
+        impl::gl::UpdateUniformBuffer(*myCustomBuffer, 0, static_cast<size_t>(myLastCustomIndex + 1) * sizeof(Vector4f),
+                                      myCustomValues.data());
+    BindResources(aSharedData);
+    return true;
+}
+
+void SpriteShader::BindResources(const SpriteSharedData& aSharedData) const
+{
     const GraphicsStateStack* stack = GraphicsStateStack::GetActive();
     const TextureManager* textures = stack ? stack->GetTextureManager() : nullptr;
     const Texture* color = aSharedData.myColorTexture;
@@ -78,19 +88,10 @@ bool SpriteShader::Render(const SpriteSharedData& aSharedData)
     DeviceContext::PSSetShaderResource(NORMAL_TEXTURE_SLOT, ViewOf(normal));
     DeviceContext::PSSetShaderResource(MATERIAL_TEXTURE_SLOT, ViewOf(material));
     DeviceContext::PSSetShaderResource(EFFECTS_TEXTURE_SLOT, ViewOf(effects));
-
     if (myCustomBuffer && *myCustomBuffer)
-    {
-        // Only the values in use are written; the rest of the block keeps what it held.
-        if (myLastCustomIndex >= 0)
-            impl::gl::UpdateUniformBuffer(*myCustomBuffer, 0,
-                                          static_cast<size_t>(myLastCustomIndex + 1) * sizeof(Vector4f),
-                                          myCustomValues.data());
         DeviceContext::SetConstantBuffer(myCustomBufferSlot, *myCustomBuffer);
-    }
     for (u8 i = 0; i < myExtraTextureCount; ++i)
         DeviceContext::PSSetShaderResource(myExtraTextures[i].mySlot, ViewOf(myExtraTextures[i].myTexture));
-    return true;
 }
 
 void SpriteShader::SetCustomValue(u32 aIndex, const Vector4f& aValue)

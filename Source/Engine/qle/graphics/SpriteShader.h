@@ -59,6 +59,9 @@ public:
     // PrepareRender, then the batch's textures, the custom values and the extra textures. False
     // (nothing to draw with) when the shader is not loaded.
     bool Render(const SpriteSharedData& aSharedData);
+    // Binds the batch's textures, the custom block (as last uploaded) and the extra textures
+    // again, for a draw that other drawing may have come before.
+    void BindResources(const SpriteSharedData& aSharedData) const;
 
     // Values 0 up to the highest index set reach the shader. An index of 8 or more is ignored.
     void SetCustomValue(u32 aIndex, const Vector4f& aValue);

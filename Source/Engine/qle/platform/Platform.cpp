@@ -336,10 +336,10 @@ void SetWindowStyle(HWND aWindow, u32 aStyle)
         aWindow->myStyle = aStyle;
 }
 
-void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFlags)
+bool SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFlags)
 {
     if (!IsWindow(aWindow))
-        return;
+        return false;
     SDL_Window* window = aWindow->mySdlWindow;
     const u32 style = aWindow->myStyle;
     if (style & WS_VISIBLE)
@@ -347,11 +347,11 @@ void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFl
 
     if ((style & WS_POPUP) && (style & WS_MAXIMIZE))
     {
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-        return;
+        return SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     }
 
-    SDL_SetWindowFullscreen(window, 0);
+    if (SDL_SetWindowFullscreen(window, 0) != 0)
+        return false;
     const bool popup = (style & WS_POPUP) != 0;
     SDL_SetWindowBordered(window, popup ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowResizable(window, popup ? SDL_FALSE : SDL_TRUE);
@@ -368,6 +368,7 @@ void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFl
     }
     if (!(aFlags & SWP_NOMOVE))
         SDL_SetWindowPosition(window, aX, aY);
+    return true;
 }
 
 void MaximizeWindow(HWND aWindow)

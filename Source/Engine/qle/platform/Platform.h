@@ -43,7 +43,8 @@ void SetWindowStyle(HWND aWindow, u32 aStyle);
 // Applies the stored style: a popup with WS_MAXIMIZE covers the monitor (desktop full screen); a
 // popup without it is a borderless window at the rectangle; anything else is a framed, resizable
 // window. aWidth / aHeight are outer sizes, as on Win32.
-void SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFlags);
+// False when the system refused to switch the window in or out of full screen.
+bool SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFlags);
 // Drawable size in pixels of the window's GL surface.
 void GetDrawableSize(HWND aWindow, u32& aWidth, u32& aHeight);
 void ShowCursor(bool aShow);

@@ -66,35 +66,42 @@ void Window::ComputeOuterSize(u32 aWidth, u32 aHeight)
     myOuterHeight = static_cast<u32>(std::max<i32>(frameHeight, 0)) + aHeight;
 }
 
-void Window::ApplyPresentation()
+bool Window::ApplyPresentation()
 {
     if (myFullscreen)
     {
         const RECT monitor = Platform::GetNearestMonitorRect(myWindowHandle);
         Platform::SetWindowStyle(myWindowHandle, FULLSCREEN_STYLE);
-        Platform::SetWindowPos(myWindowHandle, monitor.left, monitor.top, monitor.right - monitor.left,
-                               monitor.bottom - monitor.top, SWP_FRAMECHANGED);
+        return Platform::SetWindowPos(myWindowHandle, monitor.left, monitor.top, monitor.right - monitor.left,
+                                      monitor.bottom - monitor.top, SWP_FRAMECHANGED);
     }
-    else
-    {
-        Platform::SetWindowStyle(myWindowHandle, WINDOWED_STYLE);
-        Platform::SetWindowPos(myWindowHandle, 0, 0, static_cast<i32>(myOuterWidth), static_cast<i32>(myOuterHeight),
-                               SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
-    }
+    Platform::SetWindowStyle(myWindowHandle, WINDOWED_STYLE);
+    return Platform::SetWindowPos(myWindowHandle, 0, 0, static_cast<i32>(myOuterWidth), static_cast<i32>(myOuterHeight),
+                                  SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
 }
 
-void Window::SetFullscreen(bool aFullscreen)
+bool Window::SetFullscreen(bool aFullscreen)
 {
+    const u8 previous = myFullscreen;
     myFullscreen = aFullscreen ? 1 : 0;
+    if (ApplyPresentation())
+        return true;
+    myFullscreen = previous;
     ApplyPresentation();
+    return false;
 }
 
-void Window::SetResolution(u32 aWidth, u32 aHeight)
+bool Window::SetResolution(u32 aWidth, u32 aHeight)
 {
     if (aWidth == 0 || aHeight == 0)
-        return;
+        return false;
+    const u32 previousWidth = myRequestedWidth, previousHeight = myRequestedHeight;
     ComputeOuterSize(aWidth, aHeight);
+    if (ApplyPresentation())
+        return true;
+    ComputeOuterSize(previousWidth, previousHeight);
     ApplyPresentation();
+    return false;
 }
 
 LRESULT Window::WindowProcedure(HWND aWindow, UINT aMessage, WPARAM aWParam, LPARAM aLParam)

@@ -18,8 +18,9 @@ public:
     // False (with the reason on stderr) when the window cannot be created.
     bool Init(const EngineCreateParameters& aParameters, HINSTANCE* aInstanceOut, Window** aWindowInOut);
     bool IsFullscreen() const { return myFullscreen != 0; }
-    void SetFullscreen(bool aFullscreen);
-    void SetResolution(u32 aWidth, u32 aHeight);
+    // False when the system refused the change: the window is put back as it was.
+    bool SetFullscreen(bool aFullscreen);
+    bool SetResolution(u32 aWidth, u32 aHeight);
 
     static constexpr u32 CREATION_STYLE_POPUP = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     static constexpr u32 FULLSCREEN_STYLE = CREATION_STYLE_POPUP | WS_MAXIMIZE;
@@ -34,7 +35,7 @@ public:
 
 private:
     void ComputeOuterSize(u32 aWidth, u32 aHeight);
-    void ApplyPresentation();
+    bool ApplyPresentation();
 
     WindowMessageCallback myMessageCallback;
     u32 myRequestedWidth = 0;

@@ -1,0 +1,96 @@
+#include "drawers/SpriteInstanceStream.h"
+
+#include "core/Assert.h"
+#include "graphics/DX11.h"
+#include "graphics/GL.h"
+
+#include <cstring>
+
+namespace Qel
+{
+namespace
+{
+GLsync AsSync(void* aFence) { return static_cast<GLsync>(aFence); }
+}
+
+SpriteInstanceStream::~SpriteInstanceStream() { DeleteFences(); }
+
+void SpriteInstanceStream::DeleteFences()
+{
+    for (void*& fence : myFences)
+    {
+        if (fence && DX11::IsContextAlive())
+            glDeleteSync(AsSync(fence));
+        fence = nullptr;
+    }
+}
+
+bool SpriteInstanceStream::Init(size_t aSegmentBytes, size_t aMaxSegmentBytes)
+{
+    DeleteFences();
+    myBuffer = impl::gl::CreateVertexBuffer(aSegmentBytes * SEGMENT_COUNT, nullptr, impl::gl::BufferUsage::Stream);
+    mySegmentBytes = aSegmentBytes;
+    myMaxSegmentBytes = aMaxSegmentBytes < aSegmentBytes ? aSegmentBytes : aMaxSegmentBytes;
+    mySegment = 0;
+    myOffset = 0;
+    return static_cast<bool>(myBuffer);
+}
+
+void SpriteInstanceStream::Allocate()
+{
+    // Fresh storage: draws still reading the old keep it until they are done.
+    DeleteFences();
+    glBindBuffer(GL_ARRAY_BUFFER, myBuffer.Get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mySegmentBytes * SEGMENT_COUNT), nullptr, GL_STREAM_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    mySegment = 0;
+    myOffset = 0;
+}
+
+void SpriteInstanceStream::EnterNextSegment()
+{
+    myFences[mySegment] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    const u32 next = (mySegment + 1) % SEGMENT_COUNT;
+    if (void* fence = myFences[next])
+    {
+        GLenum state = glClientWaitSync(AsSync(fence), 0, 0);
+        if (state == GL_TIMEOUT_EXPIRED && mySegmentBytes * 2 <= myMaxSegmentBytes)
+        {
+            // The ring holds less than the draws in flight: make it larger rather than wait.
+            mySegmentBytes *= 2;
+            Allocate();
+            return;
+        }
+        while (state == GL_TIMEOUT_EXPIRED)
+            state = glClientWaitSync(AsSync(fence), GL_SYNC_FLUSH_COMMANDS_BIT, 100'000'000);
+        glDeleteSync(AsSync(fence));
+        myFences[next] = nullptr;
+    }
+    mySegment = next;
+    myOffset = static_cast<size_t>(next) * mySegmentBytes;
+}
+
+size_t SpriteInstanceStream::Write(const void* aData, size_t aBytes)
+{
+    QEL_ASSERT(aBytes > 0 && aBytes <= mySegmentBytes);
+    if (myOffset + aBytes > (static_cast<size_t>(mySegment) + 1) * mySegmentBytes)
+        EnterNextSegment();
+    const size_t offset = myOffset;
+    myOffset += aBytes;
+    glBindBuffer(GL_ARRAY_BUFFER, myBuffer.Get());
+    // Nothing in flight reads this range (the segment's fence said so): no need to synchronise.
+    void* target = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(aBytes),
+                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    if (target)
+    {
+        std::memcpy(target, aData, aBytes);
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    }
+    else
+    {
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(aBytes), aData);
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return offset;
+}
+}
