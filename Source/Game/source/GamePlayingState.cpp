@@ -1,10 +1,32 @@
 #include "GamePlayingState.h"
 
+#include "AnimatedEffectPool.h"
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "InputMapper.h"
-#include "settings/Settings.h"
+#include "PlayFrameRecorder.h"
+#include "Util/LevelPath.h"
+#include "Util/PlayRules.h"
+#include "Util/RenderSize.h"
+#include "Util/SpawnQueue.h"
+#include "Util/TransformUtil.h"
 
+#include "engine/Engine.h"
+#include "graphics/DX11.h"
+#include "graphics/GraphicsEngine.h"
+#include "graphics/GraphicsStateStack.h"
+#include "graphics/RenderTarget.h"
+#include "math/Camera.h"
+#include "math/Random.h"
+#include "scene/ObjectDefinition.h"
+#include "scene/CopyOnWrite.h"
+#include "scene/Scene.h"
+#include "scene/SceneAssets.h"
+#include "settings/Settings.h"
+#include "texture/TextureManager.h"
+
+#include <algorithm>
+#include <cfloat>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,6 +34,13 @@
 
 namespace
 {
+StateCommand MakePlayCommand(Qel::i32 aCode, Qel::StringId aPath, bool aTransition, bool aAtCheckpoint)
+{
+    StateCommand command = MakeLevelCommand(aCode, aPath, aTransition);
+    command.myAtCheckpoint = aAtCheckpoint ? 1 : 0;
+    return command;
+}
+
 // A level is its scene file and, beside it, the folder of its objects.
 bool CheckLevelFiles(const std::string& aLevelPath)
 {
@@ -39,32 +68,417 @@ bool CheckLevelFiles(const std::string& aLevelPath)
 }
 }
 
-void GamePlayingState::Init() {}
-
-StateCommand GamePlayingState::Update(const UpdateContext& aContext)
+GamePlayingState::GamePlayingState()
 {
-    if (aContext.myActions && aContext.myActions->IsActionPressed(ACTION_PAUSE))
-        return MakeCommand(COMMAND_PAUSE);
-    return {};
+    // A breaking block's pieces play once in the effect pool (a second when the clip has no
+    // length of its own).
+    myWorld.mySpawnBlockBreakEffect = [](const Qel::CopyOnWriteWrapper<Qel::SceneModel>* aModel,
+                                         const Qel::Matrix4x4& aTransform, const std::string& aClipPath)
+    {
+        AnimatedModel pieces;
+        if (aModel)
+            AnimatedModel::Load(pieces, aModel->Get(), aTransform);
+        else
+            pieces.SetTransform(aTransform);
+        AnimatedEffectPool::Get().Spawn(aClipPath, pieces, 1.0f, false);
+    };
+}
+GamePlayingState::~GamePlayingState() = default;
+
+void GamePlayingState::Record(PlayStep aStep)
+{
+    if (myRecorder)
+        myRecorder->OnStep(aStep);
 }
 
-void GamePlayingState::Render() {}
-
-void GamePlayingState::RequestLevel(Qel::StringId aLevelPath)
+void GamePlayingState::RecordRender(RenderStep aStep, Qel::i32 aItem)
 {
-    myRequestedLevel = aLevelPath;
-    myLoadPending = true;
+    if (myRecorder)
+        myRecorder->OnRender(aStep, aItem);
+}
+
+void GamePlayingState::Init()
+{
+    if (Qel::Engine* engine = Qel::Engine::GetInstance())
+    {
+        if (Qel::TextureManager* textures = engine->GetTextureManager())
+            myWorld.myVignetteBatchData.myColorTexture =
+                textures->GetTexture(VIGNETTE_TEXTURE_PATH, Qel::TEXTURE_COLOR_MODE_FORCE_SRGB);
+    }
+    const auto [width, height] = GetGameRenderSize();
+    myWorld.myVignetteSprite.mySize = {width, height};
+    myWorld.myVignetteSprite.myPivot = {0.0f, 1.0f};
+    myHud.Init();
+    myShakeNoise = Qel::PerlinNoise(static_cast<Qel::u32>(Qel::GetRandomInt(0, 2147483647)));
+}
+
+void GamePlayingState::RequestLevel(Qel::StringId aPath)
+{
+    myRequestedLevelPath = aPath;
+    myLoadPending = 1;
+    mySceneLoaded = 0;
+    myHasExitCommand = false;
+}
+
+void GamePlayingState::ResetRun()
+{
+    myWorld.myPlayer.ResetLives();
+    myWorld.myPlayer.SetPowerUp(0);
+    myHud.Reset();
+    myHud.SaveLevelStartScore();
+    myHud.ClearBatteries();
+}
+
+void GamePlayingState::MovePlayerToCheckpoint() {}
+
+void GamePlayingState::StopAllSounds()
+{
+    GetAudioManager().StopSfx(SFX_ZIPLINE_RIDING);
+}
+
+bool GamePlayingState::LoadLevel()
+{
+    myStartRunTime = 0.0f;
+    myShake = {};
+    AudioManager& audio = GetAudioManager();
+    audio.StopSfx(SFX_ZIPLINE_RIDING);
+    myWorld.myPlayer.Unlock();
+    myWorld.ClearLevel();
+
+    // An empty path, or one without its scene file and object folder, is no level.
+    const std::string path(myRequestedLevelPath.GetView());
+    Qel::Scene scene;
+    if (!CheckLevelFiles(path) || !Qel::LoadScene(path.c_str(), scene))
+        return false;
+
+    mySceneLoaded = 1;
+    myWorld.GetContentReport().Clear();
+    mySceneObjects = scene.myObjects;
+    mySpawnStack.clear();
+    mySpawnStack.reserve(mySceneObjects.size());
+    for (const auto& entry : mySceneObjects)
+        mySpawnStack.push_back(entry.first);
+
+    // The bounds are still the previous level's; the first update clamps to the new ones.
+    myFollow.myTarget = {myFollow.myLeftBound, 0.0f, 0.0f};
+    SetCameraZoom(1.0f);
+
+    const Qel::i32 previousDigit = LevelPath::LevelDigit(myCurrentLevelPath.GetView());
+    const Qel::i32 newDigit = LevelPath::LevelDigit(path);
+    LevelPath::ChapterAndLevel(path, myChapterNumber, myLevelNumber);
+    if (path.ends_with("level1.qls") && !myCheckpointActive)
+        myStartRunTime = 1.0f;
+
+    audio.StopMusic(MUSIC_MENU);
+    const LevelPath::MusicChange change = LevelPath::PlanMusicChange(previousDigit, newDigit);
+    if (change.myLevelChanged)
+    {
+        myHud.SaveLevelStartScore();
+        if (change.myStopMusic >= 0)
+        {
+            audio.StopMusic(static_cast<Qel::u8>(change.myStopMusic));
+            audio.StopAmbient(static_cast<Qel::u8>(change.myStopAmbience));
+        }
+        if (change.myPlayMusic >= 0)
+        {
+            audio.PlayMusic(static_cast<Qel::u8>(change.myPlayMusic));
+            audio.PlayAmbient(static_cast<Qel::u8>(change.myPlayAmbience));
+        }
+    }
+    return true;
 }
 
 bool GamePlayingState::LoadStep()
 {
     if (!myLoadPending)
         return true;
-    myLoadPending = false;
-    if (!CheckLevelFiles(std::string(myRequestedLevel.GetView())))
-        return false;
-    myCurrentLevel = myRequestedLevel;
+    if (!mySceneLoaded)
+    {
+        Record(PlayStep::LoadLevel);
+        if (!LoadLevel())
+        {
+            myLoadPending = 0;
+            return false;
+        }
+        return true;
+    }
+    Record(PlayStep::LoadStep);
+    if (!mySpawnStack.empty())
+    {
+        const size_t count = std::min<size_t>(mySpawnStack.size(), OBJECTS_PER_LOAD_STEP);
+        for (size_t i = 0; i < count; ++i)
+            SpawnNextObject();
+        return true;
+    }
+    FinishLoad();
     return true;
 }
 
-void GamePlayingState::StopAllSounds() { GetAudioManager().StopSfx(SFX_ZIPLINE_RIDING); }
+void GamePlayingState::SpawnNextObject()
+{
+    const std::optional<Qel::u32> id = SpawnQueue::TakeNext(mySpawnStack, [this](Qel::u32 aId) {
+        const auto found = mySceneObjects.find(aId);
+        return found == mySceneObjects.end() || !found->second || found->second->myIsHidden;
+    });
+    if (!id)
+        return;
+    const std::shared_ptr<Qel::SceneObject> object = mySceneObjects[*id];
+    myWorld.SetSpawnSource(std::string(myRequestedLevelPath.GetView()) + ": object \"" + object->myName + "\"");
+    mySpawnProperties.clear();
+    Qel::ObjectDefinitionManager& definitions = Qel::GetObjectDefinitionManager();
+    if (!definitions.Find(object->myObjectDefinition))
+    {
+        const std::string name(object->myObjectDefinition.GetView());
+        myWorld.GetContentReport().Report("definition " + name, myWorld.GetSpawnSource() +
+                                                                     ": its object definition \"" + name +
+                                                                     "\" does not exist; the object is scenery without properties");
+    }
+    Qel::ApplyPerInstanceProperties(*object, definitions, mySpawnProperties);
+    myWorld.CreateObject(BuildTransform(*object), mySpawnProperties.data(), mySpawnProperties.size());
+    myWorld.SetSpawnSource({});
+}
+
+Qel::Matrix4x4 GamePlayingState::BuildTransform(const Qel::SceneObject& aObject)
+{
+    return BuildTransformMatrix(aObject.myTransform.myTranslation, aObject.myTransform.myRotation,
+                                aObject.myTransform.myScale);
+}
+
+void GamePlayingState::FinishLoad()
+{
+    std::stable_sort(myWorld.myGenericModels.begin(), myWorld.myGenericModels.end(),
+                     [](const ModelVisual& a, const ModelVisual& b)
+                     { return a.GetTransform()(4, 3) > b.GetTransform()(4, 3); });
+    myCurrentLevelPath = myRequestedLevelPath;
+    myFollow.myLeftBound = DEFAULT_LEFT_BOUND;
+    myFollow.myRightBound = FLT_MAX;
+    myWorld.myPlayer.SetForcedRunTime(myStartRunTime);
+    myLoadPending = 0;
+}
+
+void GamePlayingState::SetCameraZoom(float aZoom)
+{
+    Qel::Vector3f kept{myFollow.myLeftBound, PlayCamera::DEFAULT_HEIGHT, PlayCamera::CAMERA_Z};
+    if (myWorld.myCamera)
+        kept = myWorld.myCamera->GetPosition();
+    else
+        myWorld.myCamera = std::make_unique<Qel::Camera>();
+    // One camera, reconfigured in place: the ending changes the zoom every frame.
+    const auto [width, height] = GetGameRenderSize();
+    const Qel::Vector2f view = PlayCamera::ViewSize(width, height, aZoom);
+    myWorld.myCamera->SetOrthographicProjection(view.x, view.y, PlayCamera::VIEW_DEPTH);
+    myWorld.myCamera->SetPosition({kept.x, kept.y, PlayCamera::CAMERA_Z});
+}
+
+bool GamePlayingState::IsLevelTimerFrozen() const
+{
+    // The goal's ride and the ending cutscene stop the clock (their kinds add the checks).
+    return false;
+}
+
+StateCommand GamePlayingState::Leave(StateCommand aCommand)
+{
+    myExitCommand = aCommand;
+    myHasExitCommand = true;
+    return aCommand;
+}
+
+StateCommand GamePlayingState::Update(const UpdateContext& aContext)
+{
+    if (myLoadPending)
+    {
+        if (!LoadStep())
+            return MakeCommand(COMMAND_MAIN_MENU, true);
+        return {};
+    }
+    if (myHasExitCommand)
+        return myExitCommand;
+
+    GameContext context{&myWorld, aContext.myActions, aContext.myInput, aContext.myDeltaTime, &myHud};
+    return UpdateLevel(aContext, context);
+}
+
+StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameContext& aGameContext)
+{
+    const float dt = aGameContext.dt;
+    Player& player = myWorld.myPlayer;
+    InputMapper* actions = aContext.myActions;
+
+    Record(PlayStep::Timer);
+    const bool timerFrozen = IsLevelTimerFrozen();
+    if (!timerFrozen)
+        UpdateTimer(-dt);
+    Record(PlayStep::Hud);
+    myHud.Update(aGameContext, GetTimer(), myChapterNumber, myLevelNumber);
+
+    Record(PlayStep::Player);
+    bool died = player.Update(aGameContext);
+    bool outOfTime = false;
+    // Out of time once: not again while the player is stunned, and not on a frame that has
+    // already cost a life.
+    if (!timerFrozen && GetTimer() <= 0.0f && !died && !player.IsStunned())
+    {
+        player.LoseLife();
+        player.SetPowerUp(0);
+        died = true;
+        outOfTime = true;
+    }
+    if (player.IsStunned())
+    {
+        Record(PlayStep::Stunned);
+        return {};
+    }
+
+    const Qel::i32 lives = player.GetLives();
+    Record(PlayStep::Tiles);
+    myWorld.myTileMap.UpdateTiles(aGameContext);
+    Record(PlayStep::Checkpoint);
+
+    Record(PlayStep::Deaths);
+    const PlayRules::DeathOutcome death = PlayRules::DecideDeath(died, outOfTime, lives, myCheckpointActive);
+    if (death.myCode != PlayRules::CODE_NONE)
+    {
+        switch (death.myScore)
+        {
+        case PlayRules::ScoreAfterDeath::ResetRun:
+            myHud.Reset();
+            // The run starts over: a later death must not bring back the old level-start score.
+            myHud.SaveLevelStartScore();
+            player.ResetLives();
+            player.ResetForRespawn();
+            break;
+        case PlayRules::ScoreAfterDeath::RestoreLevelStart: myHud.RestoreLevelStartScore(); break;
+        case PlayRules::ScoreAfterDeath::RestoreCheckpoint: myHud.RestoreCheckpointScore(); break;
+        case PlayRules::ScoreAfterDeath::Keep: break;
+        }
+        if (death.myClearBatteries)
+            myHud.ClearBatteries();
+        return Leave(MakePlayCommand(death.myCode, myCurrentLevelPath, true, death.myAtCheckpoint));
+    }
+
+    Record(PlayStep::FanTriggerTouch);
+    Record(PlayStep::EventFans);
+    Record(PlayStep::FanTriggers);
+    Record(PlayStep::GoalUpdates);
+    Record(PlayStep::EntryZiplineUpdates);
+    Record(PlayStep::EndingCutscenes);
+    Record(PlayStep::MiniOwls);
+    Record(PlayStep::PipeMoles);
+    Record(PlayStep::FlyingMiniOwls);
+    Record(PlayStep::BeetleTanks);
+    Record(PlayStep::GoalScoring);
+    Record(PlayStep::EntryZiplineRides);
+    Record(PlayStep::BatterySpawns);
+    Record(PlayStep::Pickups);
+    Record(PlayStep::ChestGrenades);
+    Record(PlayStep::SceneryParticles);
+    UpdateSceneryParticles(dt);
+
+    Record(PlayStep::Pause);
+    if (actions && actions->IsActionPressed(ACTION_PAUSE))
+        return MakeCommand(COMMAND_PAUSE);
+
+    UpdateCamera(dt);
+    Record(PlayStep::Parallax);
+    Record(PlayStep::Vignette);
+    const auto [width, height] = GetGameRenderSize();
+    myWorld.myVignetteSprite.mySize = {width, height};
+    return {};
+}
+
+void GamePlayingState::UpdateSceneryParticles(float aDeltaTime)
+{
+    (void)aDeltaTime;
+}
+
+void GamePlayingState::UpdateCamera(float aDeltaTime)
+{
+    Record(PlayStep::CameraShake);
+    PlayCamera::UpdateShake(myShake, false, myShakeNoise, aDeltaTime);
+    Record(PlayStep::CameraFollow);
+    if (!myWorld.myCamera)
+        SetCameraZoom(1.0f);
+    const Qel::Vector3f camera = myWorld.myCamera->GetPosition();
+    myWorld.myCamera->SetPosition(
+        PlayCamera::FollowPlayer(myFollow, camera, myWorld.myPlayer.GetPosition(), myShake, aDeltaTime));
+}
+
+void GamePlayingState::Render()
+{
+    if (myLoadPending)
+        return;
+    Qel::Engine* engine = Qel::Engine::GetInstance();
+    Qel::GraphicsEngine* graphics = engine ? engine->GetGraphicsEngine() : nullptr;
+    Qel::GraphicsStateStack* states = graphics ? graphics->GetGraphicsStateStack() : nullptr;
+    if (Qel::RenderTarget* target = Qel::DX11::GetActiveRenderTarget())
+        target->SetAsActiveTarget(Qel::DX11::GetDepthBuffer());
+    if (states && myWorld.myCamera)
+        states->SetCamera(*myWorld.myCamera);
+
+    const float fanZ = 0.0f;
+    RecordRender(RenderStep::ParallaxBehindFans);
+    RecordRender(RenderStep::EventFans);
+    RecordRender(RenderStep::ParallaxFront);
+    RecordRender(RenderStep::GenericModelsFront);
+    for (size_t i = 0; i < myWorld.myGenericModels.size(); ++i)
+    {
+        ModelVisual& visual = myWorld.myGenericModels[i];
+        if (visual.GetTransform()(4, 3) >= 0.0f)
+        {
+            RecordRender(RenderStep::GenericModelsFront, static_cast<Qel::i32>(i));
+            RenderModelInstance(visual, -1, true);
+        }
+    }
+    RecordRender(RenderStep::TilesPass0);
+    myWorld.myTileMap.Render(0);
+    RecordRender(RenderStep::Player);
+    RecordRender(RenderStep::EndingCutscenesWorld);
+    RecordRender(RenderStep::Checkpoint);
+    RecordRender(RenderStep::Effects);
+    AnimatedEffectPool::Get().Render();
+    RecordRender(RenderStep::FanTriggers);
+    RecordRender(RenderStep::MiniOwls);
+    RecordRender(RenderStep::FlyingMiniOwls);
+    RecordRender(RenderStep::BeetleTanks);
+    RecordRender(RenderStep::PipeMoles);
+    RecordRender(RenderStep::BatteryPickups);
+    RecordRender(RenderStep::BatterySpawns);
+    RecordRender(RenderStep::ChestGrenadePickups);
+    RecordRender(RenderStep::ShieldPickups);
+    RecordRender(RenderStep::LifePickups);
+    RecordRender(RenderStep::ChestGrenades);
+    RecordRender(RenderStep::GenericParticles);
+    RecordRender(RenderStep::Goals);
+    RecordRender(RenderStep::EntryZiplines);
+    RecordRender(RenderStep::GenericModelsBack);
+    for (size_t i = 0; i < myWorld.myGenericModels.size(); ++i)
+    {
+        ModelVisual& visual = myWorld.myGenericModels[i];
+        if (visual.GetTransform()(4, 3) < 0.0f)
+        {
+            RecordRender(RenderStep::GenericModelsBack, static_cast<Qel::i32>(i));
+            RenderModelInstance(visual, -1, true);
+        }
+    }
+    RecordRender(RenderStep::TilesPass1);
+    myWorld.myTileMap.Render(1);
+    RecordRender(RenderStep::TilesPass2);
+    myWorld.myTileMap.Render(2);
+    RecordRender(RenderStep::TilesPass3);
+    myWorld.myTileMap.Render(3);
+    RecordRender(RenderStep::ParallaxBack);
+    (void)fanZ;
+
+    RecordRender(RenderStep::Vignette);
+    if (Qel::RenderTarget* target = Qel::DX11::GetActiveRenderTarget())
+        target->SetAsActiveTarget(nullptr);
+    if (states)
+    {
+        states->SetScreenSpaceCamera();
+        if (Qel::SpriteDrawer* sprites = graphics->GetSpriteDrawer())
+            sprites->BeginBatch(myWorld.myVignetteBatchData).Draw(myWorld.myVignetteSprite);
+    }
+    RecordRender(RenderStep::Hud);
+    myHud.Render();
+    RecordRender(RenderStep::EndingCutscenesOverlay);
+}

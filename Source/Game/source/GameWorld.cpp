@@ -4,11 +4,19 @@
 #include "scene/PropertyTypes.h"
 #include "scene/PropertyValue.h"
 
-#include <algorithm>
-#include <cstdio>
+GameWorld::GameWorld()
+{
+    myVignetteSprite.myPivot = {0.5f, 0.5f};
+}
 
-GameWorld::GameWorld() = default;
 GameWorld::~GameWorld() = default;
+
+void GameWorld::ClearLevel()
+{
+    myGenericModels.clear();
+    myTileMap.Clear();
+    myPlayer.ResetForRespawn();
+}
 
 Qel::i32 ReadObjectTag(const Qel::PropertyRecord* aProperties, std::size_t aCount)
 {
@@ -20,26 +28,4 @@ Qel::i32 ReadObjectTag(const Qel::PropertyRecord* aProperties, std::size_t aCoun
         return tag ? static_cast<Qel::i32>(*tag) : 0;
     }
     return 0;
-}
-
-void GameWorld::CreateObject(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties,
-                             std::size_t aCount)
-{
-    const Qel::i32 tag = ReadObjectTag(aProperties, aCount);
-    if (tag >= static_cast<Qel::i32>(TILE_TAG_BREAKABLE) && tag <= static_cast<Qel::i32>(TILE_TAG_PLATFORM))
-    {
-        myTileMap.AddTileFromSceneObject(aTransform, aProperties, aCount, static_cast<Qel::u32>(tag));
-        return;
-    }
-    if (myCreateOtherKind)
-    {
-        myCreateOtherKind(tag, aTransform, aProperties, aCount);
-        return;
-    }
-    if (std::find(myReportedKinds.begin(), myReportedKinds.end(), tag) == myReportedKinds.end())
-    {
-        myReportedKinds.push_back(tag);
-        const char* name = Qel::GetObjectTagName(tag);
-        std::printf("Objects of kind %s (%d) are not built yet; skipped.\n", name ? name : "unknown", tag);
-    }
 }

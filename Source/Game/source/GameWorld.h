@@ -1,7 +1,12 @@
 #pragma once
+#include "ModelVisual.h"
 #include "Player.h"
 #include "TileMap.h"
 #include "TileStandingEnemies.h"
+#include "Util/ContentReport.h"
+
+#include "drawers/SpriteDrawer.h"
+#include "graphics/SpriteShader.h"
 
 #include <cstddef>
 #include <functional>
@@ -33,12 +38,18 @@ struct GameContext
     Hud* hud = nullptr;
 };
 
-// Everything that lives in a level. Only what the tile map, its blocks and platforms use is
-// here yet; the play screen adds the object lists and the factory's other kinds.
+// Everything that lives in a level: the player, the tile map, one list per kind of object, the
+// plain scenery, the world camera and the full-screen vignette. The play screen holds one for
+// the whole run and empties it before each load. Lists hold their records by value and keep
+// their order when an element is erased.
+//
+// Kinds that are not built yet have no list here: the factory reports their objects and skips
+// them (see GameWorldFactory.cpp). A kind that lands adds its list at its place in the order
+// below, its row in the factory's table, and its calls in the play screen's update and render.
 class GameWorld
 {
 public:
-    // Builds an object kind the world does not build itself (aTag as read from the properties).
+    // Builds an object kind the world does not build itself yet (tests plug small kinds in).
     using OtherKindFactory = std::function<void(Qel::i32 aTag, const Qel::Matrix4x4& aTransform,
                                                 const Qel::PropertyRecord* aProperties, std::size_t aCount)>;
     // Shows a breaking block's pieces: aModel (may be null) at aTransform, playing aClipPath once.
@@ -50,23 +61,53 @@ public:
     GameWorld(const GameWorld&) = delete;
     GameWorld& operator=(const GameWorld&) = delete;
 
-    // Turns one scene object into a game object by its object tag. Blocks and platforms go to
-    // the tile map; every other kind to myCreateOtherKind, or, without one, is reported once
-    // per tag and skipped.
+    // The object factory: one scene object (its world transform and merged property list) made
+    // into a game object by its ObjectTag. Also used while a level runs (drops, grenades).
     void CreateObject(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties, std::size_t aCount);
+    // Plain scenery: every model of the list becomes a generic model, every particle system a
+    // generic emitter.
+    void CreateDefaultObject(const Qel::Matrix4x4& aTransform, const Qel::PropertyRecord* aProperties,
+                             std::size_t aCount);
+
+    // Empties every object list and the tile map and readies the player for a new level.
+    void ClearLevel();
+
+    // Which file the objects being created come from, named in the content messages; empty
+    // for objects made while the level runs.
+    void SetSpawnSource(std::string aSource) { mySpawnSource = std::move(aSource); }
+    const std::string& GetSpawnSource() const { return mySpawnSource; }
+    ContentReport& GetContentReport() { return myContentReport; }
+    // The factory's name of a tag, and whether its kind is built yet (tags outside the table
+    // are scenery, which is).
+    static const char* GetKindName(Qel::i32 aTag);
+    static bool IsKindBuilt(Qel::i32 aTag);
 
     Player myPlayer;
     TileMap myTileMap;
+    // (checkpoint; event fans, fan triggers, ending cutscenes)
     std::unique_ptr<Qel::Camera> myCamera;
+    std::vector<ModelVisual> myGenericModels;
+    // (generic particle systems; mini owls, flying mini owls, beetle tanks, goals, entry
+    // ziplines, battery pickups, battery spawns, chest-grenade, shield and life pickups, chest
+    // grenades, pipe moles, parallax layers)
+    Qel::Sprite2DInstanceData myVignetteSprite;
+    Qel::SpriteSharedData myVignetteBatchData;
+
     // The enemy lists a bumped block reaches, in the order it walks them: walking owls, flying
     // owls, beetle tanks. Each enemy kind adds its list here.
     std::vector<std::unique_ptr<TileStandingEnemies>> myTileStandingEnemies;
+    // Kinds without a builder of their own go here when it is set, else they are reported.
     OtherKindFactory myCreateOtherKind;
     BlockBreakEffectSpawner mySpawnBlockBreakEffect;
 
 private:
-    std::vector<Qel::i32> myReportedKinds;
+    std::string DescribeSource() const;
+    void ReportModelProblem(const ModelVisual& aVisual, const Qel::SceneModel& aModel);
+
+    std::string mySpawnSource;
+    ContentReport myContentReport;
 };
 
-// The tag of a property list: the first record declared as an object tag (0 when none).
+// The tag of a property list: the first record declared as an object tag (its name is not
+// looked at); 0 when none, or when that record holds another type.
 Qel::i32 ReadObjectTag(const Qel::PropertyRecord* aProperties, std::size_t aCount);

@@ -1,5 +1,7 @@
 #include "Go.h"
 
+#include "AnimatedEffectPool.h"
+
 #include "StateStack.h"
 
 #include "engine/Engine.h"
@@ -75,6 +77,8 @@ int Run()
         }
     }
 
+    // The effects hold models and GPU buffers: gone before the model factory and the device.
+    AnimatedEffectPool::Get().Clear();
     Qel::Engine::Shutdown();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "StateStack.h"
 
+#include "AnimatedEffectPool.h"
+
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "input/InputManager.h"
@@ -84,8 +86,8 @@ void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInput
     context.myInput = &aInput;
     const StateCommand command = myScreenStack.back()->Update(context);
 
-    // Every frame, whatever is on top (the pause menu included). The one-shot effect pool of the
-    // play screen is advanced here too, once it exists.
+    // Every frame, whatever is on top (the pause menu included).
+    AnimatedEffectPool::Get().Update(aDeltaTime);
     GetAudioManager().Update(aDeltaTime);
 
     Execute(command, context);
@@ -224,9 +226,10 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         myPlayScreen.ClearPlayerPowerUp();
         break;
     case COMMAND_NEXT_LEVEL:
-        // The player keeps the power-up. The HUD's pulse starts here once the HUD exists.
+        // The player keeps the power-up.
         Clear();
         myPlayScreen.SetTimer(LEVEL_TIME);
+        myPlayScreen.GetHud().StartPulse();
         myPlayScreen.SetCheckpointActive(0);
         Push(myPlayScreen);
         myPlayScreen.RequestLevel(aCommand.myArgument);
@@ -273,12 +276,17 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         myCredits.Relayout();
         break;
     case COMMAND_LIFE_LOST:
-        // The level reloads in place: the play screen stays beneath the loading screen. With the
-        // HUD in place, a respawn at the checkpoint takes the HUD's checkpoint time instead.
+        // The level reloads in place: the play screen stays beneath the loading screen.
         myPlayScreen.SetCheckpointActive(aCommand.myAtCheckpoint);
         if (aCommand.myAtCheckpoint)
+        {
             myPlayScreen.MovePlayerToCheckpoint();
-        myPlayScreen.SetTimer(LEVEL_TIME);
+            myPlayScreen.SetTimer(myPlayScreen.GetHud().GetCheckpointTime());
+        }
+        else
+        {
+            myPlayScreen.SetTimer(LEVEL_TIME);
+        }
         myPlayScreen.RequestLevel(aCommand.myArgument);
         PrepareLoading(LOADING_LIFE_LOST);
         break;
@@ -314,10 +322,11 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         break;
     case COMMAND_ADVANCE_TRANSITION: AdvanceTransition(aContext); break;
     case COMMAND_ENDING_CREDITS:
-        // The run's statistics come from the play screen's HUD once it exists.
         Clear();
         myEndingCredits.ResetTexts();
         myEndingCredits.ResetTimer();
+        myEndingCredits.SetStatistics(myPlayScreen.GetHud().GetScore(), myPlayScreen.GetHud().GetBatteryCount(),
+                                      myPlayScreen.GetHud().GetExtraLifeCount());
         Push(myEndingCredits);
         myEndingCredits.Relayout();
         break;

@@ -1,6 +1,9 @@
 #include "GameplayFixture.h"
 #include "TileBehavior.h"
 
+#include "Util/RenderSize.h"
+#include "math/Camera.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -134,9 +137,12 @@ TEST_F(TileBehaviorTest, BreakableBumpedFromBelowKillsWhatStandsOnItAndBreaks)
     EXPECT_EQ(game.myHud.GetScore(), 2000);
     ASSERT_EQ(game.myHud.GetScorePopups().size(), 2u);
     EXPECT_EQ(game.myHud.GetScorePopups()[0].myAmount, 1000);
-    EXPECT_EQ(game.myHud.GetScorePopups()[0].myPosition, Qel::Vector3f(10, 250, 0));
-    EXPECT_FALSE(game.myHud.GetScorePopups()[0].myScreenSpace);
-    EXPECT_EQ(game.myHud.GetScorePopups()[1].myPosition, Qel::Vector3f(30, 270, 0));
+    // Each popup starts over its enemy, projected through the world camera.
+    const Qel::Vector3f eye = game.myWorld.myCamera ? game.myWorld.myCamera->GetPosition() : Qel::Vector3f();
+    const auto [width, height] = GetGameRenderSize();
+    EXPECT_EQ(game.myHud.GetScorePopups()[0].myText.GetText(), "+1000");
+    EXPECT_EQ(game.myHud.GetScorePopups()[0].myPosition, Hud::WorldToScreen({10, 250, 0}, eye, width, height));
+    EXPECT_EQ(game.myHud.GetScorePopups()[1].myPosition, Hud::WorldToScreen({30, 270, 0}, eye, width, height));
 
     // The hit's rumble and one per knocked-out enemy.
     const auto rumble = game.PendingRumble();

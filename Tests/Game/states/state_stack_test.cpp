@@ -174,11 +174,15 @@ TEST_F(StateStackTest, AFadedLevelStartRunsFrameByFrame)
     EXPECT_EQ(loading.GetReason(), LOADING_START_LEVEL);
     EXPECT_FLOAT_EQ(loading.GetMinimumTime(), 3.0f);
     EXPECT_EQ(Phase(), TransitionState::PHASE_FADING_IN);
-    // The fade-in: the loading screen runs beneath it, and its loading steps go ahead.
+    // The fade-in: the loading screen runs beneath it, and its loading steps go ahead: the
+    // scene is read in the first step, the empty level finished in the second.
+    Frame();
+    EXPECT_TRUE(play.IsLoadPending());
+    EXPECT_FALSE(loading.IsLevelReady());
     Frame();
     EXPECT_FALSE(play.IsLoadPending());
     EXPECT_TRUE(loading.IsLevelReady());
-    for (int i = 2; i <= 12; ++i)
+    for (int i = 3; i <= 12; ++i)
     {
         Frame();
         EXPECT_EQ(Top(), &fade) << i;
@@ -346,7 +350,10 @@ TEST_F(StateStackTest, LoadingStepsRunUntilTheLevelIsReady)
     Frame();
     ASSERT_EQ(Top(), &loading);
     EXPECT_FALSE(loading.IsLevelReady());
-    Frame();   // the loading screen asks for a step: the empty level is ready at once
+    Frame();   // the loading screen asks for a step: the scene is read
+    EXPECT_FALSE(loading.IsLevelReady());
+    EXPECT_TRUE(play.IsLoadPending());
+    Frame();   // the next step finishes the empty level
     EXPECT_TRUE(loading.IsLevelReady());
     EXPECT_FALSE(play.IsLoadPending());
     EXPECT_EQ(play.GetCurrentLevel(), play.GetRequestedLevel());
@@ -467,12 +474,12 @@ TEST_F(StateStackTest, FadesAdvanceWhileThePauseMenuIsOnTop)
     BackToSplash();
 }
 
-TEST_F(StateStackTest, TheEmptyPlayScreenAnswersThePauseKey)
+TEST_F(StateStackTest, ThePlayScreenAnswersThePauseKey)
 {
     ScriptedState screen("select");
     myStack.PushForTesting(screen);
     screen.myCommands.push_back(Level(COMMAND_START_LEVEL, "scenes/game_scenes/level1.qls"));
-    Frames(2);
+    Frames(3);
     myStack.GetLoadingScreen().SetMinimumTime(0.0f);
     Frame();
     FinishFade();

@@ -7,6 +7,7 @@
 #include "graphics/DX11.h"
 #include "graphics/FullscreenEffect.h"
 #include "graphics/GraphicsStateStack.h"
+#include "graphics/ModelDrawer.h"
 #include "settings/Settings.h"
 
 #include <cstdio>
@@ -15,9 +16,8 @@ namespace Qel
 {
 GraphicsEngine::GraphicsEngine() = default;
 
-// The members go in reverse order of declaration: the passes, the state stack, then the drawers.
-// The model drawer joins them (deleted between the shape drawer and the sprite drawer) once it
-// exists.
+// The members go in reverse order of declaration: the passes, the state stack, then the drawers
+// (the model drawer between the shape drawer and the sprite drawer).
 GraphicsEngine::~GraphicsEngine() = default;
 
 bool GraphicsEngine::Init()
@@ -70,9 +70,10 @@ bool GraphicsEngine::Init(TextureManager* aTextureManager)
 
 void GraphicsEngine::CreateModelDrawer()
 {
-    // The model drawer and its default model shaders are created here (Qel::ModelDrawer, then
-    // its InitDefaultShaders) when models can be drawn; until then GetModelDrawer is null.
-    myModelDrawer = nullptr;
+    myModelDrawer = std::make_unique<ModelDrawer>();
+    if (!myModelDrawer->InitDefaultShaders())
+        std::fprintf(stderr, "Graphics engine: a default model shader could not be loaded from %s\n",
+                     Settings::GetCookedAssetsPath().string().c_str());
 }
 
 bool GraphicsEngine::CreateEffect(std::unique_ptr<FullscreenEffect>& aEffect, const std::string& aPixelShader)

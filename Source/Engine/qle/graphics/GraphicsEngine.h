@@ -44,8 +44,7 @@ public:
     bool Init(TextureManager* aTextureManager);
 
     SpriteDrawer* GetSpriteDrawer() const { return mySpriteDrawer.get(); }
-    // Null until model drawing exists.
-    ModelDrawer* GetModelDrawer() const { return myModelDrawer; }
+    ModelDrawer* GetModelDrawer() const { return myModelDrawer.get(); }
     CustomShapeDrawer* GetCustomShapeDrawer() const { return myCustomShapeDrawer.get(); }
     LineDrawer* GetLineDrawer() const { return myLineDrawer.get(); }
     GraphicsStateStack* GetGraphicsStateStack() const { return myGraphicsStateStack.get(); }
@@ -62,12 +61,12 @@ public:
     void Blur(const RenderTexture& aSource, RenderTarget& aDestination);
 
 private:
-    // The model drawer and its default model shaders, once model drawing exists.
+    // The model drawer and its default model shaders.
     void CreateModelDrawer();
     bool CreateEffect(std::unique_ptr<FullscreenEffect>& aEffect, const std::string& aPixelShader);
 
     std::unique_ptr<SpriteDrawer> mySpriteDrawer;
-    ModelDrawer* myModelDrawer = nullptr;
+    std::unique_ptr<ModelDrawer> myModelDrawer;
     std::unique_ptr<CustomShapeDrawer> myCustomShapeDrawer;
     std::unique_ptr<LineDrawer> myLineDrawer;
     std::unique_ptr<GraphicsStateStack> myGraphicsStateStack;

@@ -67,6 +67,9 @@ std::shared_ptr<InputLayout> InputLayout::Create(std::span<const InputElementDes
     glBindVertexArray(layout->myVertexArray.Get());
     for (u32 location = 0; location < layout->myElementCount; ++location)
         glVertexAttribDivisor(location, layout->myElements[location].myDivisor);
+    // Layouts are made lazily, between draws: the vertex array the device context records as bound
+    // must stay the bound one, or the next indexed draw attaches its indices to this new array.
+    RebindRecordedVertexArray();
     return layout;
 }
 
@@ -76,6 +79,24 @@ void InputLayout::SetVertexBuffers(u32 aStartSlot, u32 aCount, const u32* aBuffe
                                    const u32* aOffsets)
 {
     glBindVertexArray(myVertexArray.Get());
+    SetVertexBuffersOnBound(aStartSlot, aCount, aBuffers, aStrides, aOffsets);
+    if (DeviceContext::GetInputLayout() != this)
+        RebindRecordedVertexArray();
+}
+
+void InputLayout::RebindRecordedVertexArray()
+{
+    if (const InputLayout* recorded = DeviceContext::GetInputLayout())
+        glBindVertexArray(recorded->GetVertexArray());
+    else if (DX11* device = DX11::GetInstance())
+        glBindVertexArray(device->GetEmptyVertexArray());
+    else
+        glBindVertexArray(0);
+}
+
+void InputLayout::SetVertexBuffersOnBound(u32 aStartSlot, u32 aCount, const u32* aBuffers, const u32* aStrides,
+                                          const u32* aOffsets)
+{
     for (u32 i = 0; i < aCount; ++i)
     {
         const u32 slot = aStartSlot + i;

@@ -71,11 +71,15 @@ public:
     // Direct3D's IASetVertexBuffers on this layout: points the attributes of each slot in
     // [aStartSlot, aStartSlot + aCount) at its buffer, stride and offset (a buffer of 0 turns the
     // slot's attributes off).
-    // Binds the layout's vertex array.
+    // The vertex array the device context records as bound stays bound afterwards.
     void SetVertexBuffers(u32 aStartSlot, u32 aCount, const u32* aBuffers, const u32* aStrides, const u32* aOffsets);
 
 private:
     InputLayout() = default;
+    // Binds the vertex array DeviceContext records as bound (its empty one when none).
+    static void RebindRecordedVertexArray();
+    void SetVertexBuffersOnBound(u32 aStartSlot, u32 aCount, const u32* aBuffers, const u32* aStrides,
+                                 const u32* aOffsets);
 
     struct SlotBinding
     {
