@@ -5,6 +5,7 @@
 #include "graphics/DX11.h"
 #include "graphics/GraphicsEngine.h"
 #include "graphics/GraphicsStateStack.h"
+#include "model/ModelFactory.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "text/TextService.h"
@@ -169,10 +170,11 @@ void Engine::SetResolution(u32 aWidth, u32 aHeight)
 
 void Engine::Shutdown()
 {
-    // The model factory global is deleted here first, once models exist.
     if (!ourEngine)
         return;
     Engine* engine = ourEngine;
+    // The model factory goes first: its models' buffers are freed while the context lives.
+    DestroyModelFactory();
     delete engine->myFileWatcher;
     engine->myFileWatcher = nullptr;
     delete engine->myCallbackList;

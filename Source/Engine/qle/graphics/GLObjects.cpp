@@ -106,6 +106,15 @@ void OrphanAndFillVertexBuffer(const Buffer& aBuffer, size_t aBufferSize, size_t
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
+void OrphanAndFillUniformBuffer(const Buffer& aBuffer, size_t aSize, const void* aData)
+{
+    if (!aBuffer || aSize == 0)
+        return;
+    glBindBuffer(GL_UNIFORM_BUFFER, aBuffer.Get());
+    glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(aSize), aData, GL_STREAM_DRAW);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+}
+
 VertexArray CreateVertexArray()
 {
     if (!DX11::IsContextAlive())

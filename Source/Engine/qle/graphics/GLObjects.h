@@ -75,5 +75,9 @@ void UpdateVertexBuffer(const Buffer& aBuffer, size_t aOffset, size_t aSize, con
 // it are done), then writes aSize bytes of aData.
 void OrphanAndFillVertexBuffer(const Buffer& aBuffer, size_t aBufferSize, size_t aSize, const void* aData);
 
+// Replaces a uniform block's storage with aSize bytes of aData, as a Direct3D map with discard: a
+// draw still reading the old contents keeps them, and the writer never waits for it.
+void OrphanAndFillUniformBuffer(const Buffer& aBuffer, size_t aSize, const void* aData);
+
 VertexArray CreateVertexArray();
 }

@@ -65,10 +65,10 @@ void ModelShader::Render(Texture* const* aTextures, const MeshData& aMesh, const
     if (!stack || !PrepareRender())
         return;
     if (aBones)
-        impl::gl::UpdateUniformBuffer(*myBoneBuffer, 0, BONE_BUFFER_SIZE, aBones);
+        impl::gl::OrphanAndFillUniformBuffer(*myBoneBuffer, BONE_BUFFER_SIZE, aBones);
     DeviceContext::SetConstantBuffer(BONE_BLOCK_SLOT, *myBoneBuffer);
     const Matrix4x4 world = aTransform * stack->GetTransform();
-    impl::gl::UpdateUniformBuffer(*myObjectBuffer, 0, OBJECT_BUFFER_SIZE, world.GetData());
+    impl::gl::OrphanAndFillUniformBuffer(*myObjectBuffer, OBJECT_BUFFER_SIZE, world.GetData());
     DeviceContext::SetConstantBuffer(OBJECT_BLOCK_SLOT, *myObjectBuffer);
 
     DeviceContext::IASetIndexBuffer(aMesh.myIndexBuffer->Get());

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "filewatcher/FileWatcher.h"
 #include "graphics/DX11.h"
+#include "scene/SceneAssets.h"
 #include "settings/Settings.h"
 #include "stringRegistry/Fnv1a.h"
 #include "texture/TextureManager.h"
@@ -20,6 +21,23 @@ namespace
 {
 ModelFactory* ourInstance = nullptr;
 ModelFactory* ourOwnedInstance = nullptr;
+
+// Scene properties resolve their model references through the factory while it exists.
+std::shared_ptr<Model> ResolveModel(StringId aPath)
+{
+    return ourInstance ? ourInstance->GetModel(std::string(aPath.GetView())) : nullptr;
+}
+
+bool GetModelMeshNames(StringId aPath, std::vector<std::string>& aOutNames)
+{
+    const std::shared_ptr<Model> model = ResolveModel(aPath);
+    if (!model)
+        return false;
+    aOutNames.clear();
+    for (const MeshData& mesh : model->myMeshData)
+        aOutNames.push_back(mesh.myName);
+    return true;
+}
 
 std::wstring Widen(const std::string& aText)
 {
@@ -128,13 +146,19 @@ ModelFactory::ModelFactory(TextureManager* aTextureManager, FileWatcher* aFileWa
     if (CreateCube())
         CreatePlane();
     ourInstance = this;
+    GetSceneAssetResolvers().myResolveModel = &ResolveModel;
+    GetSceneAssetResolvers().myGetModelMeshNames = &GetModelMeshNames;
 }
 
 ModelFactory::~ModelFactory()
 {
     *myAlive = false;
     if (ourInstance == this)
+    {
         ourInstance = nullptr;
+        GetSceneAssetResolvers().myResolveModel = nullptr;
+        GetSceneAssetResolvers().myGetModelMeshNames = nullptr;
+    }
     QelFbx::UninitImporter();
     myAnimationCache.clear();
     myModelCache.clear();
