@@ -14,6 +14,20 @@ GameWorld::~GameWorld() = default;
 void GameWorld::ClearLevel()
 {
     myGenericModels.clear();
+    for (EventFan& fan : myEventFans)
+        fan.StopSounds();
+    myEventFans.clear();
+    myFanTriggers.clear();
+    myEndingCutscenes.clear();
+    myGoals.clear();
+    myEntryZiplines.clear();
+    myBatteryPickups.clear();
+    myBatterySpawns.clear();
+    myChestGrenadePickups.clear();
+    myShieldPickups.clear();
+    myLifePickups.clear();
+    myChestGrenades.clear();
+    myParallaxLayers.clear();
     myTileMap.Clear();
     myPlayer.ResetForRespawn();
 }

@@ -1,5 +1,17 @@
 #pragma once
 #include "ModelVisual.h"
+#include "Objects/BatteryPickup.h"
+#include "Objects/BatterySpawn.h"
+#include "Objects/Checkpoint.h"
+#include "Objects/ChestGrenade.h"
+#include "Objects/EndingCutscene.h"
+#include "Objects/EntryZipline.h"
+#include "Objects/EventFan.h"
+#include "Objects/FanTrigger.h"
+#include "Objects/Goal.h"
+#include "Objects/GrenadeTargets.h"
+#include "Objects/Parallax.h"
+#include "Objects/Pickup.h"
 #include "Player.h"
 #include "TileMap.h"
 #include "TileStandingEnemies.h"
@@ -81,15 +93,30 @@ public:
     // are scenery, which is).
     static const char* GetKindName(Qel::i32 aTag);
     static bool IsKindBuilt(Qel::i32 aTag);
+    // Whether the position lies in the tile grid (objects placed outside it are reported).
+    bool CheckInsideGrid(const char* aKind, const Qel::Matrix4x4& aTransform);
+    std::string DescribeSource() const;
 
     Player myPlayer;
     TileMap myTileMap;
-    // (checkpoint; event fans, fan triggers, ending cutscenes)
+    // One per level; kept through a reload of the same level (a respawn), cleared otherwise.
+    Checkpoint myCheckpoint;
+    std::vector<EventFan> myEventFans;
+    std::vector<FanTrigger> myFanTriggers;
+    std::vector<EndingCutscene> myEndingCutscenes;
     std::unique_ptr<Qel::Camera> myCamera;
     std::vector<ModelVisual> myGenericModels;
-    // (generic particle systems; mini owls, flying mini owls, beetle tanks, goals, entry
-    // ziplines, battery pickups, battery spawns, chest-grenade, shield and life pickups, chest
-    // grenades, pipe moles, parallax layers)
+    // (generic particle systems; mini owls, flying mini owls, beetle tanks)
+    std::vector<Goal> myGoals;
+    std::vector<EntryZipline> myEntryZiplines;
+    std::vector<BatteryPickup> myBatteryPickups;
+    std::vector<BatterySpawn> myBatterySpawns;
+    std::vector<Pickup> myChestGrenadePickups;
+    std::vector<Pickup> myShieldPickups;
+    std::vector<Pickup> myLifePickups;
+    std::vector<ChestGrenade> myChestGrenades;
+    // (pipe moles)
+    std::vector<Parallax> myParallaxLayers;
     Qel::Sprite2DInstanceData myVignetteSprite;
     Qel::SpriteSharedData myVignetteBatchData;
 
@@ -98,10 +125,11 @@ public:
     std::vector<std::unique_ptr<TileStandingEnemies>> myTileStandingEnemies;
     // Kinds without a builder of their own go here when it is set, else they are reported.
     OtherKindFactory myCreateOtherKind;
+    // The enemy lists a thrown grenade hits, by GrenadeTargetKind; each enemy kind sets its own.
+    std::unique_ptr<GrenadeTargets> myGrenadeTargets[GRENADE_TARGET_KIND_COUNT];
     BlockBreakEffectSpawner mySpawnBlockBreakEffect;
 
 private:
-    std::string DescribeSource() const;
     void ReportModelProblem(const ModelVisual& aVisual, const Qel::SceneModel& aModel);
 
     std::string mySpawnSource;

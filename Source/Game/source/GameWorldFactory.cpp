@@ -3,6 +3,8 @@
 // landed yet has no builder, and its objects are reported once per load and skipped.
 #include "GameWorld.h"
 
+#include "Objects/ObjectBuilders.h"
+
 #include "scene/PropertyTypes.h"
 #include "scene/PropertyValue.h"
 
@@ -36,7 +38,7 @@ struct ObjectKind
 constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"Default", &BuildScenery},
     {"Player", nullptr},
-    {"Goal", nullptr},
+    {"Goal", &ObjectBuilders::BuildGoal},
     {"EnemyMiniOwl", nullptr},
     {"EnemyPipeMole", nullptr},
     {"EnemyBeetletank", nullptr},
@@ -45,19 +47,19 @@ constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"BlockLucky", &BuildTile},
     {"BlockIndestructible", &BuildTile},
     {"PlatformMoving", &BuildTile},
-    {"BatteryPickup", nullptr},
-    {"ChestGrenadePickup", nullptr},
-    {"ShieldPickup", nullptr},
-    {"LifePickup", nullptr},
-    {"Checkpoint", nullptr},
-    {"ChestGrenade", nullptr},
+    {"BatteryPickup", &ObjectBuilders::BuildBatteryPickup},
+    {"ChestGrenadePickup", &ObjectBuilders::BuildPickup},
+    {"ShieldPickup", &ObjectBuilders::BuildPickup},
+    {"LifePickup", &ObjectBuilders::BuildPickup},
+    {"Checkpoint", &ObjectBuilders::BuildCheckpoint},
+    {"ChestGrenade", &ObjectBuilders::BuildChestGrenade},
     {"RotatingFireBar", &BuildScenery},
-    {"Parallax", nullptr},
-    {"EventFan", nullptr},
-    {"FanTrigger", nullptr},
-    {"EntryZipline", nullptr},
-    {"EndingCutscene", nullptr},
-    {"BatterySpawn", nullptr},
+    {"Parallax", &ObjectBuilders::BuildParallax},
+    {"EventFan", &ObjectBuilders::BuildEventFan},
+    {"FanTrigger", &ObjectBuilders::BuildFanTrigger},
+    {"EntryZipline", &ObjectBuilders::BuildEntryZipline},
+    {"EndingCutscene", &ObjectBuilders::BuildEndingCutscene},
+    {"BatterySpawn", &ObjectBuilders::BuildBatterySpawn},
 };
 
 }
