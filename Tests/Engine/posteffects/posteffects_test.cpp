@@ -6,6 +6,7 @@
 #include "engine/Engine.h"
 #include "graphics/FullscreenEffect.h"
 #include "graphics/GL.h"
+#include "graphics/ModelDrawer.h"
 #include "graphics/ShaderCache.h"
 
 #include <cmath>
@@ -347,7 +348,12 @@ TEST_F(PostEffectTest, OwnsEveryDrawerAndTheStateStack)
     ASSERT_NE(myGraphics->GetCustomShapeDrawer(), nullptr);
     EXPECT_TRUE(myGraphics->GetLineDrawer()->IsLoaded());
     EXPECT_TRUE(myGraphics->GetCustomShapeDrawer()->IsLoaded());
-    EXPECT_EQ(myGraphics->GetModelDrawer(), nullptr);
+    // The model drawer is the engine's own, with its six default shaders loaded.
+    ASSERT_NE(myGraphics->GetModelDrawer(), nullptr);
+    ModelDrawer& models = *myGraphics->GetModelDrawer();
+    for (ModelShader* shader : {&models.GetDefaultShader(), &models.GetDefaultAnimatedShader(), &models.GetLambertShader(),
+                                &models.GetAnimatedLambertShader(), &models.GetPbrShader(), &models.GetAnimatedPbrShader()})
+        EXPECT_TRUE(shader->IsLoaded()) << shader->GetVertexShaderName() << " + " << shader->GetPixelShaderName();
     myGraphics.reset();
     EXPECT_EQ(GraphicsStateStack::GetActive(), nullptr);
 }
