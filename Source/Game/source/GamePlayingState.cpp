@@ -146,6 +146,7 @@ void GamePlayingState::MovePlayerToCheckpoint()
 void GamePlayingState::StopAllSounds()
 {
     GetAudioManager().StopSfx(SFX_ZIPLINE_RIDING);
+    myWorld.StopEnemySounds();
     for (EventFan& fan : myWorld.myEventFans)
         fan.StopSounds();
 }
@@ -392,9 +393,17 @@ StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameCo
     if (PlayObjects::UpdateScriptedObjects(aGameContext))
         return Leave(MakeCommand(COMMAND_ENDING_CREDITS, true));
     Record(PlayStep::MiniOwls);
+    for (MiniOwl& owl : myWorld.myMiniOwls)
+        owl.Update(aGameContext);
     Record(PlayStep::PipeMoles);
+    for (PipeMole& mole : myWorld.myPipeMoles)
+        mole.Update(aGameContext);
     Record(PlayStep::FlyingMiniOwls);
+    for (FlyingMiniOwl& owl : myWorld.myFlyingMiniOwls)
+        owl.Update(aGameContext);
     Record(PlayStep::BeetleTanks);
+    for (BeetleTank& tank : myWorld.myBeetleTanks)
+        tank.Update(aGameContext);
     Record(PlayStep::GoalScoring);
     {
         const auto [renderWidth, renderHeight] = GetGameRenderSize();
@@ -492,9 +501,17 @@ void GamePlayingState::Render()
     AnimatedEffectPool::Get().Render();
     RecordRender(RenderStep::FanTriggers);
     RecordRender(RenderStep::MiniOwls);
+    for (MiniOwl& owl : myWorld.myMiniOwls)
+        owl.Render();
     RecordRender(RenderStep::FlyingMiniOwls);
+    for (FlyingMiniOwl& owl : myWorld.myFlyingMiniOwls)
+        owl.Render();
     RecordRender(RenderStep::BeetleTanks);
+    for (BeetleTank& tank : myWorld.myBeetleTanks)
+        tank.Render();
     RecordRender(RenderStep::PipeMoles);
+    for (PipeMole& mole : myWorld.myPipeMoles)
+        mole.Render();
     RecordRender(RenderStep::BatteryPickups);
     RecordRender(RenderStep::BatterySpawns);
     RecordRender(RenderStep::ChestGrenadePickups);

@@ -1,6 +1,8 @@
 #pragma once
+#include "EnemyContacts.h"
 #include "ModelVisual.h"
 #include "Objects/BatteryPickup.h"
+#include "Objects/BeetleTank.h"
 #include "Objects/BatterySpawn.h"
 #include "Objects/Checkpoint.h"
 #include "Objects/ChestGrenade.h"
@@ -8,10 +10,13 @@
 #include "Objects/EntryZipline.h"
 #include "Objects/EventFan.h"
 #include "Objects/FanTrigger.h"
+#include "Objects/FlyingMiniOwl.h"
 #include "Objects/Goal.h"
 #include "Objects/GrenadeTargets.h"
+#include "Objects/MiniOwl.h"
 #include "Objects/Parallax.h"
 #include "Objects/Pickup.h"
+#include "Objects/PipeMole.h"
 #include "Player.h"
 #include "TileMap.h"
 #include "TileStandingEnemies.h"
@@ -83,6 +88,8 @@ public:
 
     // Empties every object list and the tile map and readies the player for a new level.
     void ClearLevel();
+    // Stops and releases every enemy's own sounds (the level is being left).
+    void StopEnemySounds();
 
     // Which file the objects being created come from, named in the content messages; empty
     // for objects made while the level runs.
@@ -106,7 +113,10 @@ public:
     std::vector<EndingCutscene> myEndingCutscenes;
     std::unique_ptr<Qel::Camera> myCamera;
     std::vector<ModelVisual> myGenericModels;
-    // (generic particle systems; mini owls, flying mini owls, beetle tanks)
+    // (generic particle systems)
+    std::vector<MiniOwl> myMiniOwls;
+    std::vector<FlyingMiniOwl> myFlyingMiniOwls;
+    std::vector<BeetleTank> myBeetleTanks;
     std::vector<Goal> myGoals;
     std::vector<EntryZipline> myEntryZiplines;
     std::vector<BatteryPickup> myBatteryPickups;
@@ -115,7 +125,7 @@ public:
     std::vector<Pickup> myShieldPickups;
     std::vector<Pickup> myLifePickups;
     std::vector<ChestGrenade> myChestGrenades;
-    // (pipe moles)
+    std::vector<PipeMole> myPipeMoles;
     std::vector<Parallax> myParallaxLayers;
     Qel::Sprite2DInstanceData myVignetteSprite;
     Qel::SpriteSharedData myVignetteBatchData;
@@ -128,6 +138,10 @@ public:
     // The enemy lists a thrown grenade hits, by GrenadeTargetKind; each enemy kind sets its own.
     std::unique_ptr<GrenadeTargets> myGrenadeTargets[GRENADE_TARGET_KIND_COUNT];
     BlockBreakEffectSpawner mySpawnBlockBreakEffect;
+    // The enemy lists the player's contact pass walks, by EnemyContactKind; each enemy kind sets
+    // its own. The thrown grenades not exploded yet; the grenade kind sets it (unset: none).
+    std::unique_ptr<EnemyContacts> myEnemyContacts[ENEMY_CONTACT_KIND_COUNT];
+    std::function<std::size_t()> myCountLiveGrenades;
 
 private:
     void ReportModelProblem(const ModelVisual& aVisual, const Qel::SceneModel& aModel);

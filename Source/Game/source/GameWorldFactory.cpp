@@ -2,6 +2,7 @@
 // object by its ObjectTag. Each kind has one row in the table below; a kind whose code has not
 // landed yet has no builder, and its objects are reported once per load and skipped.
 #include "GameWorld.h"
+#include "Util/ObjectFactory.h"
 
 #include "Objects/ObjectBuilders.h"
 
@@ -22,10 +23,61 @@ void BuildTile(GameWorld& aWorld, Qel::u32 aTag, const Qel::Matrix4x4& aTransfor
     aWorld.myTileMap.AddTileFromSceneObject(aTransform, aProperties, aCount, aTag);
 }
 
+void BuildPlayer(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                 const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    aWorld.myPlayer.Init(aTransform, aProperties, aCount, aWorld.GetSpawnSource());
+    aWorld.myPlayer.Unlock();
+}
+
 void BuildScenery(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
                   const Qel::PropertyRecord* aProperties, std::size_t aCount)
 {
     aWorld.CreateDefaultObject(aTransform, aProperties, aCount);
+}
+
+void BuildMiniOwl(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                  const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    AddToList(
+        aWorld.myMiniOwls,
+        [&](MiniOwl& aOwl) {
+            aOwl.Init(aTransform, aProperties, aCount, &aWorld.GetContentReport(), aWorld.GetSpawnSource());
+        },
+        [](MiniOwl& aOwl, std::size_t aIndex) { aOwl.SetListIndex(aIndex); });
+}
+
+void BuildFlyingMiniOwl(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                        const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    AddToList(
+        aWorld.myFlyingMiniOwls,
+        [&](FlyingMiniOwl& aOwl) {
+            aOwl.Init(aTransform, aProperties, aCount, &aWorld.GetContentReport(), aWorld.GetSpawnSource());
+        },
+        [](FlyingMiniOwl& aOwl, std::size_t aIndex) { aOwl.SetListIndex(aIndex); });
+}
+
+void BuildBeetleTank(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                     const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    AddToList(
+        aWorld.myBeetleTanks,
+        [&](BeetleTank& aTank) {
+            aTank.Init(aTransform, aProperties, aCount, &aWorld.GetContentReport(), aWorld.GetSpawnSource());
+        },
+        [](BeetleTank& aTank, std::size_t aIndex) { aTank.SetListIndex(aIndex); });
+}
+
+void BuildPipeMole(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform,
+                   const Qel::PropertyRecord* aProperties, std::size_t aCount)
+{
+    AddToList(
+        aWorld.myPipeMoles,
+        [&](PipeMole& aMole) {
+            aMole.Init(aTransform, aProperties, aCount, &aWorld.GetContentReport(), aWorld.GetSpawnSource());
+        },
+        [](PipeMole& aMole, std::size_t) { aMole.SetTimers(); });
 }
 
 struct ObjectKind
@@ -37,12 +89,12 @@ struct ObjectKind
 // By tag, 0 to 23.
 constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"Default", &BuildScenery},
-    {"Player", nullptr},
+    {"Player", &BuildPlayer},
     {"Goal", &ObjectBuilders::BuildGoal},
-    {"EnemyMiniOwl", nullptr},
-    {"EnemyPipeMole", nullptr},
-    {"EnemyBeetletank", nullptr},
-    {"EnemyFlyingMiniOwl", nullptr},
+    {"EnemyMiniOwl", &BuildMiniOwl},
+    {"EnemyPipeMole", &BuildPipeMole},
+    {"EnemyBeetletank", &BuildBeetleTank},
+    {"EnemyFlyingMiniOwl", &BuildFlyingMiniOwl},
     {"BlockBreakable", &BuildTile},
     {"BlockLucky", &BuildTile},
     {"BlockIndestructible", &BuildTile},

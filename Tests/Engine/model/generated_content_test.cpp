@@ -71,7 +71,10 @@ TEST_F(GeneratedContentTest, ModelsLoadWithTheirTextures)
     };
     for (const Expected& e : {Expected{"art/3d/SK_Player.fbx", 2, 8}, Expected{"art/3d/SK_MiniOwl.fbx", 3, 7},
                               Expected{"art/3d/SM_Crate.fbx", 1, 0}, Expected{"art/3d/SM_Stump.fbx", 2, 0},
-                              Expected{"art/3d/SM_Lamp.fbx", 2, 0}})
+                              Expected{"art/3d/SM_Lamp.fbx", 2, 0}, Expected{"art/3d/SK_BeetleTank.fbx", 3, 6},
+                              Expected{"art/3d/SK_BeetleTank_Pipe.fbx", 2, 2},
+                              Expected{"art/3d/SM_BeetleTank_Projectile.fbx", 1, 0},
+                              Expected{"art/3d/SK_PipeMole.fbx", 3, 5}})
     {
         const std::shared_ptr<Model> model = factory.GetModel(e.myPath);
         ASSERT_TRUE(model) << e.myPath;
@@ -102,7 +105,10 @@ TEST_F(GeneratedContentTest, ClipsBindToTheirModels)
     ModelFactory factory(myTextures.get(), nullptr);
     const std::shared_ptr<Model> player = factory.GetModel("art/3d/SK_Player.fbx");
     const std::shared_ptr<Model> owl = factory.GetModel("art/3d/SK_MiniOwl.fbx");
-    ASSERT_TRUE(player && owl);
+    const std::shared_ptr<Model> tank = factory.GetModel("art/3d/SK_BeetleTank.fbx");
+    const std::shared_ptr<Model> pipe = factory.GetModel("art/3d/SK_BeetleTank_Pipe.fbx");
+    const std::shared_ptr<Model> mole = factory.GetModel("art/3d/SK_PipeMole.fbx");
+    ASSERT_TRUE(player && owl && tank && pipe && mole);
     struct Clip
     {
         const char* myName;
@@ -115,6 +121,9 @@ TEST_F(GeneratedContentTest, ClipsBindToTheirModels)
         {"A_Player_Crouch", &player, 2},  {"A_Player_GroundPound", &player, 2},  {"A_Player_Death", &player, 2},
         {"A_Player_Zipline", &player, 2}, {"A_MiniOwl_Walk", &owl, 26},          {"A_MiniOwl_Squish", &owl, 2},
         {"A_MiniOwl_Fly", &owl, 26},
+        {"A_BeetleTank_Walk", &tank, 2},  {"A_BeetleTank_Squish", &tank, 2},     {"A_BeetleTank_CannonShot", &pipe, 34},
+        {"A_PipeMole_Idle", &mole, 2},    {"A_PipeMole_Appear", &mole, 2},       {"A_PipeMole_IdleStay", &mole, 2},
+        {"A_PipeMole_Death", &mole, 2},
     };
     for (const Clip& clip : clips)
     {

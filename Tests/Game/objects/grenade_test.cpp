@@ -61,12 +61,15 @@ struct GrenadeRun : GameplayFixture
             PlayObjects::UpdateChestGrenades(myContext);
         }
     }
+    GrenadeRun()
+    {
+        // The world's enemy lists give way to plain boxes.
+        for (auto& slot : myWorld.myGrenadeTargets)
+            slot = std::make_unique<FakeTargets>();
+    }
     FakeTargets& Targets(GrenadeTargetKind aKind)
     {
-        auto& slot = myWorld.myGrenadeTargets[static_cast<std::size_t>(aKind)];
-        if (!slot)
-            slot = std::make_unique<FakeTargets>();
-        return static_cast<FakeTargets&>(*slot);
+        return static_cast<FakeTargets&>(*myWorld.myGrenadeTargets[static_cast<std::size_t>(aKind)]);
     }
     Qel::u32 Explosions() const
     {
@@ -194,4 +197,25 @@ TEST(ChestGrenade, ErasedOnceItsExplosionEndsWithoutSkippingTheNext)
     run.myWorld.myChestGrenades[0].Explode();
     run.Step();
     EXPECT_TRUE(run.myWorld.myChestGrenades.empty());
+}
+
+TEST(ChestGrenade, KillsTheWorldsEnemiesAndCountsTowardTheThrowLimit)
+{
+    GameplayFixture run;
+    const Props owl = Props().Tag(Qel::ObjectTag::EnemyMiniOwl).Model("models/owl.fbx");
+    run.myWorld.CreateObject(At(600.0f, 1000.0f), owl.Data(), owl.Count());
+    ASSERT_EQ(run.myWorld.myMiniOwls.size(), 1u);
+    const Box body = run.myWorld.myMiniOwls[0].GetHitbox();
+    ASSERT_TRUE(body.HasArea());
+
+    const Props grenade = Props().Tag(Qel::ObjectTag::ChestGrenade);
+    run.myWorld.CreateObject(At(body.myPosition.x, body.myPosition.y), grenade.Data(), grenade.Count());
+    run.myWorld.CreateObject(At(9000.0f, 2500.0f), grenade.Data(), grenade.Count());
+    ASSERT_TRUE(run.myWorld.myCountLiveGrenades);
+    EXPECT_EQ(run.myWorld.myCountLiveGrenades(), 2u);
+    run.BeginFrame();
+    PlayObjects::UpdateChestGrenades(run.myContext);
+    EXPECT_TRUE(run.myWorld.myMiniOwls[0].IsDead());
+    EXPECT_EQ(run.myHud.GetScore(), 1000);
+    EXPECT_EQ(run.myWorld.myCountLiveGrenades(), 1u);
 }

@@ -91,6 +91,7 @@ public:
 
     // The virtual-key codes held during the next frames (until changed).
     void HoldKeys(std::initializer_list<Qel::u32> aKeys);
+    void HoldKeys(const std::vector<Qel::u32>& aKeys) { myHeldKeys = aKeys; }
     // Starts a frame: the held keys reach the input manager, which rolls its state, and the
     // action map reads it.
     void BeginFrame();

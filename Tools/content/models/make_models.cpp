@@ -3,6 +3,9 @@
 //
 //   art/3d/SK_Player.fbx          the battery hero (skinned) and art/3d/animations/A_Player_*.fbx
 //   art/3d/SK_MiniOwl.fbx         the walking mini owl and A_MiniOwl_Walk/Squish/Fly.fbx
+//   art/3d/SK_BeetleTank.fbx      the beetle tank, SK_BeetleTank_Pipe.fbx its cannon, SM_BeetleTank_Projectile.fbx
+//                                 its shell, and A_BeetleTank_Walk/Squish/CannonShot.fbx
+//   art/3d/SK_PipeMole.fbx        the pipe mole and A_PipeMole_Idle/Appear/IdleStay/Death.fbx
 //   art/3d/SM_Crate/Lamp/Stump.fbx static props
 //   <material>_C/_N/_M/_FX.dds    material textures beside the models (only the maps that show)
 //   art/particles/*.qlap          particle systems and their soft round sprite
@@ -305,13 +308,14 @@ bool WriteMiniOwl(const std::filesystem::path& aRoot)
     BoxOn(mesh, "Head", {0, 88, 0}, {25, 19, 22}, 0);
     BoxOn(mesh, "Head", {-17, 112, 0}, {6, 8, 6}, 0);
     BoxOn(mesh, "Head", {17, 112, 0}, {6, 8, 6}, 0);
-    BoxOn(mesh, "Head", {-11, 91, -22.5}, {8, 8, 1.5}, 1);
-    BoxOn(mesh, "Head", {11, 91, -22.5}, {8, 8, 1.5}, 1);
-    BoxOn(mesh, "Head", {0, 80, -24}, {4, 5, 3}, 2);
+    // The face looks along +z: the owls' yaws (120 walking right, 240 left) turn it that way.
+    BoxOn(mesh, "Head", {-11, 91, 22.5}, {8, 8, 1.5}, 1);
+    BoxOn(mesh, "Head", {11, 91, 22.5}, {8, 8, 1.5}, 1);
+    BoxOn(mesh, "Head", {0, 80, 24}, {4, 5, 3}, 2);
     BoxOn(mesh, "WingL", {-32, 40, 0}, {5, 20, 16}, 0);
     BoxOn(mesh, "WingR", {32, 40, 0}, {5, 20, 16}, 0);
-    BoxOn(mesh, "FootL", {-13, 6, -5}, {8, 6, 11}, 2);
-    BoxOn(mesh, "FootR", {13, 6, -5}, {8, 6, 11}, 2);
+    BoxOn(mesh, "FootL", {-13, 6, 5}, {8, 6, 11}, 2);
+    BoxOn(mesh, "FootR", {13, 6, 5}, {8, 6, 11}, 2);
     scene.myMeshes.push_back(mesh);
     const std::filesystem::path folder = aRoot / "art" / "3d";
     bool ok = WriteFile(folder / "SK_MiniOwl.fbx", scene);
@@ -440,6 +444,194 @@ bool WriteProps(const std::filesystem::path& aRoot)
     return ok;
 }
 
+// ---- the beetle tank, its cannon and shell, the pipe mole ---------------------------------
+// Bodies face +z (the enemies' yaws of 120 and 240 turn that toward the camera's right and
+// left); the cannon's muzzle points along -z, as the player does.
+
+bool WriteBeetleTank(const std::filesystem::path& aRoot)
+{
+    const std::filesystem::path folder = aRoot / "art" / "3d";
+    const std::filesystem::path clips = folder / "animations";
+    const Colour violet{0.36, 0.14, 0.62}, plum{0.2, 0.06, 0.36}, crimson{0.95, 0.12, 0.28};
+    const Colour steel{0.52, 0.57, 0.66}, gunmetal{0.22, 0.24, 0.3};
+
+    Rig rig;
+    rig.myJoints = {
+        {"Root", "", "LimbNode"},
+        {"Hull", "Root", "LimbNode", {0, 40, 0}},
+        {"Carapace", "Hull", "LimbNode", {0, 45, 0}},
+        {"Head", "Hull", "LimbNode", {0, 15, 45}},
+        {"TreadL", "Root", "LimbNode", {-40, 20, 0}},
+        {"TreadR", "Root", "LimbNode", {40, 20, 0}},
+    };
+    Scene scene = SkeletonScene(rig);
+    scene.myNodes.push_back({"BeetleTank", "", "Mesh"});
+    scene.myMaterials = {{"M_BeetleTank_Shell", {0.36, 0.14, 0.62}},
+                         {"M_BeetleTank_Eyes", {0.95, 0.12, 0.28}},
+                         {"M_BeetleTank_Tread", {0.22, 0.24, 0.3}}};
+    Mesh mesh;
+    mesh.myNode = "BeetleTank";
+    mesh.myMaterials = {"M_BeetleTank_Shell", "M_BeetleTank_Eyes", "M_BeetleTank_Tread"};
+    // A steel hull under a violet carapace split down the middle, a blunt head with two crimson
+    // eyes, and heavy treads with cleats.
+    BoxOn(mesh, "Hull", {0, 58, 0}, {30, 24, 46}, 2);
+    BoxOn(mesh, "Carapace", {-17, 96, -4}, {17, 18, 44}, 0);
+    BoxOn(mesh, "Carapace", {17, 96, -4}, {17, 18, 44}, 0);
+    BoxOn(mesh, "Head", {0, 58, 56}, {20, 16, 12}, 0);
+    BoxOn(mesh, "Head", {-10, 64, 68.5}, {5, 5, 1.5}, 1);
+    BoxOn(mesh, "Head", {10, 64, 68.5}, {5, 5, 1.5}, 1);
+    BoxOn(mesh, "Head", {-8, 46, 74}, {3, 3, 8}, 2);
+    BoxOn(mesh, "Head", {8, 46, 74}, {3, 3, 8}, 2);
+    for (const char* tread : {"TreadL", "TreadR"})
+    {
+        const double x = tread[5] == 'L' ? -40.0 : 40.0;
+        BoxOn(mesh, tread, {x, 20, 0}, {10, 20, 52}, 2);
+        for (int cleat = -2; cleat <= 2; ++cleat)
+            BoxOn(mesh, tread, {x, 2, cleat * 20.0}, {11, 3, 4}, 2);
+    }
+    scene.myMeshes.push_back(mesh);
+    bool ok = WriteFile(folder / "SK_BeetleTank.fbx", scene);
+    ok &= Texture(folder / "M_BeetleTank_Shell_C.dds", [&](double u, double v, int x, int y) {
+        // Lacquered carapace: a steel rim and fine cool streaks over violet.
+        const double streak = std::fmod(u * 9.0 + 0.3 * std::sin(v * 6.0), 1.0) < 0.1 ? 0.5 : 0.0;
+        const double rim = std::clamp((std::max(std::fabs(u - 0.5), std::fabs(v - 0.5)) - 0.4) * 10.0, 0.0, 1.0);
+        return rim > 0.5 ? Mix(steel, gunmetal, 0.2 * Hash(x, y, 11))
+                         : Mix(violet, plum, std::clamp(streak + 0.1 * Hash(x, y, 12), 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_BeetleTank_Shell_N.dds", [](double u, double v, int, int) { return BevelNormal(u, v); });
+    ok &= Texture(folder / "M_BeetleTank_Shell_M.dds", [](double, double, int, int) { return MaterialMap(0.3, 0.25); });
+    ok &= Texture(folder / "M_BeetleTank_Eyes_C.dds", [&](double u, double v, int, int) {
+        return Mix(crimson, Colour{0.45, 0.02, 0.08}, std::clamp(std::hypot(u - 0.5, v - 0.5) * 1.8, 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_BeetleTank_Eyes_FX.dds", [&](double u, double v, int, int) {
+        return Mix(crimson, Colour{0.1, 0.0, 0.02}, std::clamp(std::hypot(u - 0.5, v - 0.5) * 2.0, 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_BeetleTank_Tread_C.dds", [&](double u, double, int x, int y) {
+        const double groove = std::fmod(u * 8.0, 1.0) < 0.25 ? 1.0 : 0.0;
+        return Mix(steel, gunmetal, std::clamp(0.3 + 0.5 * groove + 0.15 * Hash(x, y, 13), 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_BeetleTank_Tread_M.dds", [](double, double, int, int) { return MaterialMap(0.9, 0.45); });
+    // Treads roll (the cleats slide along), the hull rocks; the squish flattens the hull.
+    ok &= WriteClip(clips / "A_BeetleTank_Walk.fbx", rig, 24,
+                    {{"TreadL", 'T', 2, [](double p) { return 20.0 * p - 10.0; }},
+                     {"TreadR", 'T', 2, [](double p) { return 20.0 * p - 10.0; }},
+                     {"Hull", 'T', 1, [](double p) { return 1.5 * Wave(p, 2.0); }},
+                     {"Head", 'R', 0, [](double p) { return 3.0 * Wave(p); }}});
+    ok &= WriteClip(clips / "A_BeetleTank_Squish.fbx", rig, 10,
+                    {{"Hull", 'T', 1, [](double p) { return -30.0 * std::min(1.0, p * 2.0); }},
+                     {"Hull", 'S', 1, [](double p) { return -0.55 * std::min(1.0, p * 2.0); }},
+                     {"Hull", 'S', 0, [](double p) { return 0.3 * std::min(1.0, p * 2.0); }},
+                     {"Carapace", 'R', 2, [](double p) { return 12.0 * std::min(1.0, p * 2.0); }}});
+
+    // The cannon: a turret block and a long barrel with a crimson muzzle ring; the shot clip
+    // kicks the barrel back and settles, resting on its frame 33.
+    Rig pipeRig;
+    pipeRig.myJoints = {{"Root", "", "LimbNode"}, {"Barrel", "Root", "LimbNode", {0, 8, 0}}};
+    Scene pipe = SkeletonScene(pipeRig);
+    pipe.myNodes.push_back({"BeetleTankPipe", "", "Mesh"});
+    pipe.myMaterials = {{"M_BeetleTank_Pipe", {0.22, 0.24, 0.3}}, {"M_BeetleTank_Eyes", {0.95, 0.12, 0.28}}};
+    Mesh pipeMesh;
+    pipeMesh.myNode = "BeetleTankPipe";
+    pipeMesh.myMaterials = {"M_BeetleTank_Pipe", "M_BeetleTank_Eyes"};
+    BoxOn(pipeMesh, "Root", {0, 0, 0}, {18, 12, 18}, 0);
+    BoxOn(pipeMesh, "Barrel", {0, 8, -36}, {8, 8, 34}, 0);
+    BoxOn(pipeMesh, "Barrel", {0, 8, -72}, {11, 11, 3}, 1);
+    pipe.myMeshes.push_back(pipeMesh);
+    ok &= WriteFile(folder / "SK_BeetleTank_Pipe.fbx", pipe);
+    ok &= Texture(folder / "M_BeetleTank_Pipe_C.dds", [&](double u, double v, int x, int y) {
+        const double band = std::fmod(v * 5.0, 1.0) < 0.12 ? 1.0 : 0.0;
+        return Mix(gunmetal, steel, std::clamp(0.25 + 0.5 * band + 0.1 * Hash(x, y, 14) + 0.1 * u, 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_BeetleTank_Pipe_M.dds", [](double, double, int, int) { return MaterialMap(0.95, 0.3); });
+    ok &= WriteClip(clips / "A_BeetleTank_CannonShot.fbx", pipeRig, 33,
+                    {{"Barrel", 'T', 2, [](double p) { return 14.0 * std::exp(-6.0 * p) * std::cos(9.0 * p); }},
+                     {"Barrel", 'R', 0, [](double p) { return 8.0 * std::exp(-6.0 * p) * std::sin(9.0 * p); }},
+                     {"Root", 'S', 1, [](double p) { return 0.12 * std::exp(-8.0 * p); }}});
+
+    // The shell the cannon fires: a glowing crimson slug in a steel jacket.
+    ok &= WriteProp(folder, "SM_BeetleTank_Projectile",
+                    {{"M_BeetleTank_Projectile", {0.95, 0.12, 0.28}}},
+                    [](Mesh& aMesh) {
+                        AddBox(aMesh, {0, 0, 0}, {12.5, 9, 9});
+                        AddBox(aMesh, {0, 0, 0}, {6, 12.5, 12.5});
+                    });
+    ok &= Texture(folder / "M_BeetleTank_Projectile_C.dds", [&](double u, double v, int, int) {
+        return Mix(Colour{1.0, 0.7, 0.75}, crimson, std::clamp(std::hypot(u - 0.5, v - 0.5) * 2.0, 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_BeetleTank_Projectile_FX.dds", [&](double u, double v, int, int) {
+        return Mix(crimson, Colour{0.3, 0.0, 0.05}, std::clamp(std::hypot(u - 0.5, v - 0.5) * 1.5, 0.0, 1.0));
+    });
+    return ok;
+}
+
+bool WritePipeMole(const std::filesystem::path& aRoot)
+{
+    const std::filesystem::path folder = aRoot / "art" / "3d";
+    const std::filesystem::path clips = folder / "animations";
+    const Colour fur{0.3, 0.16, 0.46}, furDark{0.16, 0.07, 0.26}, crimson{0.95, 0.12, 0.28};
+    const Colour steel{0.58, 0.63, 0.72};
+    Rig rig;
+    rig.myJoints = {
+        {"Root", "", "LimbNode"},
+        {"Body", "Root", "LimbNode", {0, 0, 0}},
+        {"Head", "Body", "LimbNode", {0, 45, 0}},
+        {"ClawL", "Body", "LimbNode", {-28, 30, 0}},
+        {"ClawR", "Body", "LimbNode", {28, 30, 0}},
+    };
+    Scene scene = SkeletonScene(rig);
+    scene.myNodes.push_back({"PipeMole", "", "Mesh"});
+    scene.myMaterials = {{"M_PipeMole_Fur", {0.3, 0.16, 0.46}},
+                         {"M_PipeMole_Eyes", {0.95, 0.12, 0.28}},
+                         {"M_PipeMole_Claws", {0.58, 0.63, 0.72}}};
+    Mesh mesh;
+    mesh.myNode = "PipeMole";
+    mesh.myMaterials = {"M_PipeMole_Fur", "M_PipeMole_Eyes", "M_PipeMole_Claws"};
+    // A stout violet body that fits the pipe, a wide head with a steel snout and goggle-red
+    // eyes facing out of the pipe, and steel digging claws.
+    BoxOn(mesh, "Body", {0, 20, 0}, {26, 30, 24}, 0);
+    BoxOn(mesh, "Head", {0, 62, 0}, {28, 20, 24}, 0);
+    BoxOn(mesh, "Head", {-12, 68, -24.5}, {7, 6, 1.5}, 1);
+    BoxOn(mesh, "Head", {12, 68, -24.5}, {7, 6, 1.5}, 1);
+    BoxOn(mesh, "Head", {0, 55, -28}, {7, 6, 5}, 2);
+    BoxOn(mesh, "ClawL", {-34, 36, -10}, {7, 5, 12}, 2);
+    BoxOn(mesh, "ClawR", {34, 36, -10}, {7, 5, 12}, 2);
+    scene.myMeshes.push_back(mesh);
+    bool ok = WriteFile(folder / "SK_PipeMole.fbx", scene);
+    ok &= Texture(folder / "M_PipeMole_Fur_C.dds", [&](double u, double v, int x, int y) {
+        const double tuft = std::fmod(u * 11.0 + v * 3.0, 1.0) < 0.15 ? 0.6 : 0.0;
+        return Mix(fur, furDark, std::clamp(tuft + 0.15 * Hash(x, y, 21), 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_PipeMole_Fur_N.dds", [](double u, double v, int, int) { return BevelNormal(u, v); });
+    ok &= Texture(folder / "M_PipeMole_Eyes_C.dds", [&](double u, double v, int, int) {
+        const double r = std::hypot(u - 0.5, v - 0.5);
+        return r < 0.14 ? Rgba{15, 4, 8, 255} : Mix(crimson, Colour{0.5, 0.02, 0.1}, std::clamp(r * 1.5, 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_PipeMole_Eyes_FX.dds", [&](double u, double v, int, int) {
+        return Mix(crimson, Colour{0.1, 0.0, 0.02}, std::clamp(std::hypot(u - 0.5, v - 0.5) * 1.8, 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_PipeMole_Claws_C.dds", [&](double, double v, int x, int y) {
+        return Mix(steel, Colour{0.3, 0.33, 0.4}, std::clamp(0.4 * v + 0.1 * Hash(x, y, 22), 0.0, 1.0));
+    });
+    ok &= Texture(folder / "M_PipeMole_Claws_M.dds", [](double, double, int, int) { return MaterialMap(0.9, 0.3); });
+    ok &= WriteClip(clips / "A_PipeMole_Idle.fbx", rig, 30,
+                    {{"Head", 'R', 1, [](double p) { return 12.0 * Wave(p); }},
+                     {"Body", 'S', 1, [](double p) { return 0.03 * Wave(p, 2.0); }}});
+    ok &= WriteClip(clips / "A_PipeMole_Appear.fbx", rig, 16,
+                    {{"ClawL", 'R', 2, [](double p) { return -35.0 * Wave(p); }},
+                     {"ClawR", 'R', 2, [](double p) { return 35.0 * Wave(p); }},
+                     {"Head", 'T', 1, [](double p) { return 3.0 * Wave(p, 2.0); }}});
+    ok &= WriteClip(clips / "A_PipeMole_IdleStay.fbx", rig, 30,
+                    {{"ClawL", 'R', 2, [](double p) { return -10.0 * Wave(p, 2.0); }},
+                     {"ClawR", 'R', 2, [](double p) { return 10.0 * Wave(p, 2.0); }},
+                     {"Head", 'R', 2, [](double p) { return 6.0 * Wave(p); }}});
+    ok &= WriteClip(clips / "A_PipeMole_Death.fbx", rig, 20,
+                    {{"Head", 'R', 0, [](double p) { return 40.0 * std::min(1.0, p * 1.5); }},
+                     {"Body", 'S', 1, [](double p) { return -0.3 * std::min(1.0, p * 1.5); }},
+                     {"ClawL", 'R', 2, [](double p) { return 60.0 * std::min(1.0, p * 1.5); }},
+                     {"ClawR", 'R', 2, [](double p) { return -60.0 * std::min(1.0, p * 1.5); }}});
+    return ok;
+}
+
 // ---- particles ----------------------------------------------------------------------------
 
 bool WriteText(const std::filesystem::path& aPath, const std::string& aText)
@@ -536,7 +728,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path root = argv[1];
-    const bool ok = WritePlayer(root) && WriteMiniOwl(root) && WriteProps(root) && WriteParticles(root);
+    const bool ok = WritePlayer(root) && WriteMiniOwl(root) && WriteBeetleTank(root) && WritePipeMole(root) &&
+                     WriteProps(root) && WriteParticles(root);
     if (!ok)
     {
         std::fprintf(stderr, "make_models: could not write into %s\n", root.string().c_str());

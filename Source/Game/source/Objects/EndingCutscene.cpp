@@ -75,6 +75,7 @@ void EndingCutscene::Update(GameContext& aContext)
         audio.FadeOutMusic(MUSIC_CHAPTER2_LEVEL3, MUSIC_FADE);
         audio.PlayMusic(MUSIC_ENDING);
         aContext.world->myPlayer.Lock();
+        SetCharacterTexture(aContext.world->myPlayer.GetCurrentTexture());
         myClip.myState = Qel::ANIMATION_STATE_PLAYING;
         myState = ENDING_PLAYING;
         myTimer = 0.0f;

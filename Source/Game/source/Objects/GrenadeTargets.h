@@ -27,3 +27,23 @@ public:
     // FlyingMiniOwl::Kill, BeetleTank::KillByPowerup, MiniOwl::KillByPowerup, PipeMole::Kill.
     virtual void KillByPowerup(std::size_t aIndex) = 0;
 };
+
+#include <vector>
+
+// A world's enemy array seen by grenades: each kind answers IsDead, GetHitbox (the box a
+// grenade hits: a flying owl's box, a walker's or tank's body, the mole's box), GetPosition and
+// KillByPowerup.
+template <class Enemy>
+class GrenadeTargetList final : public GrenadeTargets
+{
+public:
+    explicit GrenadeTargetList(std::vector<Enemy>& aList) : myList(aList) {}
+    std::size_t GetCount() const override { return myList.size(); }
+    bool IsDead(std::size_t aIndex) const override { return myList[aIndex].IsDead(); }
+    Box GetGrenadeBox(std::size_t aIndex) const override { return myList[aIndex].GetHitbox(); }
+    Qel::Vector3f GetPosition(std::size_t aIndex) const override { return myList[aIndex].GetPosition(); }
+    void KillByPowerup(std::size_t aIndex) override { myList[aIndex].KillByPowerup(); }
+
+private:
+    std::vector<Enemy>& myList;
+};

@@ -57,7 +57,7 @@ void AwardPowerUp(GameContext& aContext, PickupKind aKind, const Qel::Vector3f& 
             aContext.hud->AddScore(PICKUP_SCORE);
         PopupAt(aContext, aPosition, PICKUP_SCORE, 0.0f);
         if (player.GetPowerUp() == 0)
-            player.SetPowerUp(POWER_UP_SHIELD);
+            player.SetPowerUpState(POWER_UP_SHIELD);
         break;
     case PickupKind::Life:
     {
@@ -73,7 +73,7 @@ void AwardPowerUp(GameContext& aContext, PickupKind aKind, const Qel::Vector3f& 
         if (aContext.hud)
             aContext.hud->AddScore(PICKUP_SCORE);
         PopupAt(aContext, aPosition, PICKUP_SCORE, 0.0f);
-        player.SetPowerUp(POWER_UP_GRENADE);
+        player.SetPowerUpState(POWER_UP_GRENADE);
         break;
     }
 }
