@@ -236,3 +236,38 @@ TEST(EntryZipline, CarriesThePlayerInAndLetsGoAtTheEnd)
     EXPECT_EQ(zipline.GetState(), ZIPLINE_WAITING);
     EXPECT_EQ(run.myWorld.myPlayer.GetPosition(), Qel::Vector3f(2044.0f, 1185.0f, 0.0f));
 }
+
+TEST(EntryZipline, ThePlayerRunsOnByItselfAfterTheRide)
+{
+    RideRun run;
+    // A floor under the end of the rope (its top at 1150; the rider hangs at 1185).
+    AddFloor(run.myWorld.myTileMap, 35, 60, 12);
+    run.MakeZipline(2000.0f, 1000.0f);
+    PlacePlayer(run.myWorld.myPlayer, 0.0f, 0.0f);
+    run.myWorld.myPlayer.SetForcedRunTime(1.0f);
+    PlayObjects::FinishLoad(run.myWorld, false);
+    int frames = 0;
+    while (run.myWorld.myPlayer.IsRiding() && frames < 600)
+    {
+        run.myWorld.myPlayer.Update(run.myContext);
+        run.Step();
+        ++frames;
+    }
+    ASSERT_FALSE(run.myWorld.myPlayer.IsRiding());
+    // The forced run's clock only starts once the ride is over.
+    EXPECT_FLOAT_EQ(run.myWorld.myPlayer.GetForcedRunTime(), 1.0f);
+    const float releasedAt = run.myWorld.myPlayer.GetPosition().x;
+    for (int i = 0; i < 30; ++i)
+    {
+        run.myWorld.myPlayer.Update(run.myContext);
+        run.Step();
+    }
+    EXPECT_TRUE(run.myWorld.myPlayer.IsForcedRunning());
+    EXPECT_GT(run.myWorld.myPlayer.GetPosition().x, releasedAt + 20.0f);
+    for (int i = 0; i < 40; ++i)
+    {
+        run.myWorld.myPlayer.Update(run.myContext);
+        run.Step();
+    }
+    EXPECT_FALSE(run.myWorld.myPlayer.IsForcedRunning());
+}
