@@ -159,7 +159,7 @@ TEST(Goal, RidesThePathAndThenNamesTheNextLevelOrTheMenu)
         }
         // About 2025 units at 500 a second, after the frame that starts the ride.
         EXPECT_NEAR(frames, 1 + 2025.1f / 500.0f * 60.0f, 2.0f);
-        EXPECT_EQ(run.myWorld.myPlayer.GetPosition(), Qel::Vector3f(1250.0f, 1275.0f, 0.0f));
+        EXPECT_EQ(goal.GetRide().myRidePoint, Qel::Vector3f(1250.0f, 1425.0f, 0.0f));
         if (*next)
         {
             EXPECT_EQ(command.myCode, COMMAND_NEXT_LEVEL);
@@ -198,8 +198,14 @@ TEST(Goal, LargeStepsPassPointsFromWhereTheRideStoodAndTheSwingDecays)
     EXPECT_NEAR(goal.GetRide().myRidePoint.y, 150.0f + 600.0f * 410.0f / toPoint2, 1e-3f);
     // The pull is complete, so the swing ran on that frame and decayed by 0.7².
     EXPECT_NEAR(goal.GetRide().mySwingAmplitude, 1.2f * 0.49f, 1e-4f);
-    EXPECT_NEAR(run.myWorld.myPlayer.GetPosition().x, goal.GetRide().myRidePoint.x, 1e-3f);
-    EXPECT_NEAR(run.myWorld.myPlayer.GetPosition().y, goal.GetRide().myRidePoint.y - 150.0f, 1e-3f);
+    // The player swings about the point of the rope it hangs from: 150 up its own axis is the
+    // ride point, whatever the angle; the swing did turn it.
+    const Qel::Matrix4x4& rider = run.myWorld.myPlayer.GetTransform();
+    EXPECT_EQ(rider, goal.GetRiderTransform());
+    const Qel::Vector4f pivot = Qel::Vector4f{0.0f, 150.0f, 0.0f, 1.0f} * rider;
+    EXPECT_NEAR(pivot.x, goal.GetRide().myRidePoint.x, 1e-2f);
+    EXPECT_NEAR(pivot.y, goal.GetRide().myRidePoint.y, 1e-2f);
+    EXPECT_GT(std::fabs(rider.GetRow(2).z), 0.05f);
 }
 
 TEST(EntryZipline, CarriesThePlayerInAndLetsGoAtTheEnd)
@@ -216,14 +222,15 @@ TEST(EntryZipline, CarriesThePlayerInAndLetsGoAtTheEnd)
     EXPECT_EQ(run.myWorld.myPlayer.GetPosition(), Qel::Vector3f(2000.0f - 973.0f, 1000.0f - 454.0f - 150.0f, 0.0f));
     EXPECT_FLOAT_EQ(zipline.GetRide().mySwingAmplitude, std::numbers::pi_v<float> / 4.0f);
     int frames = 0;
-    float previousX = run.myWorld.myPlayer.GetPosition().x;
+    float previousX = zipline.GetRide().myRidePoint.x;
     bool alwaysRight = true;
     while (zipline.GetState() == ZIPLINE_RIDING && frames < 600)
     {
         EXPECT_EQ(run.ZiplineStops(), 0u);
         run.Step();
         ++frames;
-        const Qel::Vector3f at = run.myWorld.myPlayer.GetPosition();
+        // The rope point only moves on; the player swings below it.
+        const Qel::Vector3f at = zipline.GetRide().myRidePoint;
         alwaysRight = alwaysRight && at.x >= previousX;
         previousX = at.x;
     }

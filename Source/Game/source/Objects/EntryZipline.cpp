@@ -37,8 +37,8 @@ void EntryZipline::Update(GameContext& aContext)
         myRide.mySwingPhase = 0.0f;
         myRide.myLean = 0.0f;
         myClip.myState = Qel::ANIMATION_STATE_PLAYING;
-        player.SetPosition(myRide.GetHangPosition());
         myRiderTransform = MakeRiderTransform(myRide.GetHangPosition(), rightYaw, 0.0f);
+        player.SetRideTransform(myRiderTransform);
         myRide.myState = ZIPLINE_RIDING;
         return;
     }
@@ -46,18 +46,19 @@ void EntryZipline::Update(GameContext& aContext)
     {
         AnimateZipline(myModel, myClip, dt);
         const Qel::Vector3f direction = myRide.Advance(dt);
-        player.SetPosition(myRide.GetHangPosition());
         if (myRide.myState == ZIPLINE_FINISHED)
         {
             GetAudioManager().StopSfx(SFX_ZIPLINE_RIDING);
             myRiderTransform = MakeRiderTransform(myRide.GetHangPosition(), rightYaw, 0.0f);
+            player.SetRideTransform(myRiderTransform);
             return;
         }
         myRiderTransform = MakeRiderTransform(myRide.GetHangPosition(), rightYaw, myRide.Swing(direction, dt));
+        player.SetRideTransform(myRiderTransform);
         return;
     }
-    player.SetPosition(myRide.GetHangPosition());
     myRiderTransform = MakeRiderTransform(myRide.GetHangPosition(), rightYaw, 0.0f);
+    player.SetRideTransform(myRiderTransform);
     RewindZipline(myClip);
 }
 

@@ -70,15 +70,15 @@ void Goal::Update(GameContext& aContext)
         const Qel::Vector3f to = myRide.GetHangPosition();
         const Qel::Vector3f at{from.x + (to.x - from.x) * blend, from.y + (to.y - from.y) * blend,
                                from.z + (to.z - from.z) * blend};
-        player.SetPosition(at);
-        myRiderRotation = Qel::Quaternion::Slerp(myRiderRotation, rightYaw, blend);
+        myRiderRotation = Qel::Quaternion::Slerp(player.GetRotation(), rightYaw, blend);
         const float angle = blend > 0.9f ? myRide.Swing(direction, dt) : 0.0f;
         myRiderTransform = MakeRiderTransform(at, myRiderRotation, angle);
+        player.SetRideTransform(myRiderTransform);
         return;
     }
     // Finished: the player hangs under the end of the rope until the level changes.
-    player.SetPosition(myRide.GetHangPosition());
     myRiderTransform = MakeRiderTransform(myRide.GetHangPosition(), myRiderRotation, 0.0f);
+    player.SetRideTransform(myRiderTransform);
     RewindZipline(myClip);
 }
 

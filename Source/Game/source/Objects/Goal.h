@@ -31,7 +31,7 @@ public:
     void Update(GameContext& aContext);
     void Render();
 
-    // The player as the ride places it: position, rotation and the swung transform.
+    // The player as the ride places it (Player::SetRideTransform): rotation and swing.
     const Qel::Matrix4x4& GetRiderTransform() const { return myRiderTransform; }
     const Qel::Quaternion& GetRiderRotation() const { return myRiderRotation; }
     const ZiplineRide& GetRide() const { return myRide; }
