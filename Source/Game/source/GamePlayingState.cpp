@@ -1,5 +1,7 @@
 #include "GamePlayingState.h"
 
+#include "Objects/PlayObjects.h"
+
 #include "AnimatedEffectPool.h"
 #include "AudioManager.h"
 #include "GameGlobals.h"
@@ -130,12 +132,24 @@ void GamePlayingState::ResetRun()
     myHud.ClearBatteries();
 }
 
-void GamePlayingState::MovePlayerToCheckpoint() {}
+void GamePlayingState::SetCheckpointActive(Qel::u8 aActive)
+{
+    myCheckpointActive = aActive != 0;
+    myWorld.myCheckpoint.SetActive(aActive != 0);
+}
+
+void GamePlayingState::MovePlayerToCheckpoint()
+{
+    if (myWorld.myCheckpoint.IsPlaced())
+        myWorld.myPlayer.SetPosition(myWorld.myCheckpoint.GetSavedPosition());
+}
 
 void GamePlayingState::StopAllSounds()
 {
     GetAudioManager().StopSfx(SFX_ZIPLINE_RIDING);
     myWorld.StopEnemySounds();
+    for (EventFan& fan : myWorld.myEventFans)
+        fan.StopSounds();
 }
 
 bool GamePlayingState::LoadLevel()
@@ -146,6 +160,9 @@ bool GamePlayingState::LoadLevel()
     audio.StopSfx(SFX_ZIPLINE_RIDING);
     myWorld.myPlayer.Unlock();
     myWorld.ClearLevel();
+    // The checkpoint lives through a reload of its own level only.
+    if (myRequestedLevelPath != myCurrentLevelPath)
+        myWorld.myCheckpoint.Clear();
 
     // An empty path, or one without its scene file and object folder, is no level.
     const std::string path(myRequestedLevelPath.GetView());
@@ -251,9 +268,17 @@ void GamePlayingState::FinishLoad()
     std::stable_sort(myWorld.myGenericModels.begin(), myWorld.myGenericModels.end(),
                      [](const ModelVisual& a, const ModelVisual& b)
                      { return a.GetTransform()(4, 3) > b.GetTransform()(4, 3); });
+    std::stable_sort(myWorld.myParallaxLayers.begin(), myWorld.myParallaxLayers.end(),
+                     [](const Parallax& a, const Parallax& b)
+                     { return a.GetTransform()(4, 3) > b.GetTransform()(4, 3); });
+    const bool sameLevel = myCurrentLevelPath == myRequestedLevelPath;
+    PlayObjects::FinishLoad(myWorld, sameLevel && myCheckpointActive);
     myCurrentLevelPath = myRequestedLevelPath;
-    myFollow.myLeftBound = DEFAULT_LEFT_BOUND;
-    myFollow.myRightBound = FLT_MAX;
+    myFollow.myLeftBound = myWorld.myEntryZiplines.empty()
+                               ? DEFAULT_LEFT_BOUND
+                               : myWorld.myEntryZiplines.front().GetPosition().x + ZIPLINE_LEFT_MARGIN;
+    myFollow.myRightBound =
+        myWorld.myGoals.empty() ? FLT_MAX : myWorld.myGoals.front().GetModelTransform().GetTranslation().x;
     myWorld.myPlayer.SetForcedRunTime(myStartRunTime);
     myLoadPending = 0;
 }
@@ -274,8 +299,7 @@ void GamePlayingState::SetCameraZoom(float aZoom)
 
 bool GamePlayingState::IsLevelTimerFrozen() const
 {
-    // The goal's ride and the ending cutscene stop the clock (their kinds add the checks).
-    return false;
+    return PlayObjects::IsLevelClockStopped(myWorld);
 }
 
 StateCommand GamePlayingState::Leave(StateCommand aCommand)
@@ -335,6 +359,9 @@ StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameCo
     Record(PlayStep::Tiles);
     myWorld.myTileMap.UpdateTiles(aGameContext);
     Record(PlayStep::Checkpoint);
+    PlayObjects::UpdateCheckpoint(aGameContext, GetTimer());
+    if (myWorld.myCheckpoint.IsActive())
+        myCheckpointActive = true;
 
     Record(PlayStep::Deaths);
     const PlayRules::DeathOutcome death = PlayRules::DecideDeath(died, outOfTime, lives, myCheckpointActive);
@@ -364,6 +391,8 @@ StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameCo
     Record(PlayStep::GoalUpdates);
     Record(PlayStep::EntryZiplineUpdates);
     Record(PlayStep::EndingCutscenes);
+    if (PlayObjects::UpdateScriptedObjects(aGameContext))
+        return Leave(MakeCommand(COMMAND_ENDING_CREDITS, true));
     Record(PlayStep::MiniOwls);
     for (MiniOwl& owl : myWorld.myMiniOwls)
         owl.Update(aGameContext);
@@ -377,10 +406,20 @@ StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameCo
     for (BeetleTank& tank : myWorld.myBeetleTanks)
         tank.Update(aGameContext);
     Record(PlayStep::GoalScoring);
+    {
+        const auto [renderWidth, renderHeight] = GetGameRenderSize();
+        const StateCommand goal = PlayObjects::UpdateGoals(aGameContext, GetTimer(), renderWidth, renderHeight);
+        if (goal.myCode != COMMAND_NONE)
+            return Leave(goal);
+    }
     Record(PlayStep::EntryZiplineRides);
+    PlayObjects::UpdateEntryZiplineRides(aGameContext);
     Record(PlayStep::BatterySpawns);
+    PlayObjects::UpdateBatterySpawns(aGameContext);
     Record(PlayStep::Pickups);
+    PlayObjects::UpdatePickups(aGameContext);
     Record(PlayStep::ChestGrenades);
+    PlayObjects::UpdateChestGrenades(aGameContext);
     Record(PlayStep::SceneryParticles);
     UpdateSceneryParticles(dt);
 
@@ -390,6 +429,7 @@ StateCommand GamePlayingState::UpdateLevel(const UpdateContext& aContext, GameCo
 
     UpdateCamera(dt);
     Record(PlayStep::Parallax);
+    PlayObjects::UpdateParallax(aGameContext);
     Record(PlayStep::Vignette);
     const auto [width, height] = GetGameRenderSize();
     myWorld.myVignetteSprite.mySize = {width, height};
@@ -443,11 +483,20 @@ void GamePlayingState::UpdateSceneryParticles(float aDeltaTime)
 void GamePlayingState::UpdateCamera(float aDeltaTime)
 {
     Record(PlayStep::CameraShake);
-    PlayCamera::UpdateShake(myShake, false, myShakeNoise, aDeltaTime);
+    PlayCamera::UpdateShake(myShake, PlayObjects::IsFanEventRunning(myWorld), myShakeNoise, aDeltaTime);
     Record(PlayStep::CameraFollow);
     if (!myWorld.myCamera)
         SetCameraZoom(1.0f);
     const Qel::Vector3f camera = myWorld.myCamera->GetPosition();
+    if (const EndingCutscene* ending = PlayObjects::FindPlayingEnding(myWorld))
+    {
+        const PlayCamera::CutsceneFraming framing{ending->GetPosition().x, ending->GetCameraSideOffset(),
+                                                  ending->GetCameraRise(), ending->GetCameraZoom()};
+        const Qel::Vector3f framed = PlayCamera::FrameCutscene(myFollow, myShake, camera, framing, aDeltaTime);
+        SetCameraZoom(framing.myZoom);
+        myWorld.myCamera->SetPosition(framed);
+        return;
+    }
     myWorld.myCamera->SetPosition(
         PlayCamera::FollowPlayer(myFollow, camera, myWorld.myPlayer.GetPosition(), myShake, aDeltaTime));
 }
@@ -464,11 +513,13 @@ void GamePlayingState::Render()
     if (states && myWorld.myCamera)
         states->SetCamera(*myWorld.myCamera);
 
-    // Parallax layers split around the last event fan's depth (0 while the level has none);
-    // the layers and fans are drawn here once their kinds are part of the game.
+    const float fanZ = PlayObjects::GetLastFanDepth(myWorld);
     RecordRender(RenderStep::ParallaxBehindFans);
+    PlayObjects::RenderParallaxBehindFans(myWorld, fanZ);
     RecordRender(RenderStep::EventFans);
+    PlayObjects::RenderEventFans(myWorld);
     RecordRender(RenderStep::ParallaxFront);
+    PlayObjects::RenderParallaxFront(myWorld, fanZ);
     RecordRender(RenderStep::GenericModelsFront);
     for (size_t i = 0; i < myWorld.myGenericModels.size(); ++i)
     {
@@ -484,7 +535,9 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::Player);
     myWorld.myPlayer.Render();
     RecordRender(RenderStep::EndingCutscenesWorld);
+    PlayObjects::RenderEndingsWorld(myWorld);
     RecordRender(RenderStep::Checkpoint);
+    PlayObjects::RenderCheckpoint(myWorld);
     RecordRender(RenderStep::Effects);
     AnimatedEffectPool::Get().Render();
     RecordRender(RenderStep::FanTriggers);
@@ -506,11 +559,13 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::ShieldPickups);
     RecordRender(RenderStep::LifePickups);
     RecordRender(RenderStep::ChestGrenades);
+    PlayObjects::RenderPickupsAndGrenades(myWorld);
     RecordRender(RenderStep::GenericParticles);
     for (Qel::ParticleSystemInstance& emitter : myWorld.myGenericParticles)
         emitter.Render();
     RecordRender(RenderStep::Goals);
     RecordRender(RenderStep::EntryZiplines);
+    PlayObjects::RenderRides(myWorld);
     RecordRender(RenderStep::GenericModelsBack);
     for (size_t i = 0; i < myWorld.myGenericModels.size(); ++i)
     {
@@ -528,6 +583,7 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::TilesPass3);
     myWorld.myTileMap.Render(3);
     RecordRender(RenderStep::ParallaxBack);
+    PlayObjects::RenderParallaxBack(myWorld);
 
     RecordRender(RenderStep::Vignette);
     if (Qel::RenderTarget* target = Qel::DX11::GetActiveRenderTarget())
@@ -541,4 +597,5 @@ void GamePlayingState::Render()
     RecordRender(RenderStep::Hud);
     myHud.Render();
     RecordRender(RenderStep::EndingCutscenesOverlay);
+    PlayObjects::RenderEndingsOverlay(myWorld);
 }

@@ -53,8 +53,8 @@ public:
     // and the level-start score).
     void ClearCurrentLevel() { myCurrentLevelPath = Qel::StringId(); }
     void ResetRun();
-    // The checkpoint's state until the checkpoint kind keeps it itself.
-    void SetCheckpointActive(Qel::u8 aActive) { myCheckpointActive = aActive != 0; }
+    // Also the world's checkpoint (it plays its sound when it turns active).
+    void SetCheckpointActive(Qel::u8 aActive);
     bool IsCheckpointActive() const { return myCheckpointActive; }
     void MovePlayerToCheckpoint();
     void ClearPlayerPowerUp() { myWorld.myPlayer.SetPowerUp(0); }

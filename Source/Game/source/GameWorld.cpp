@@ -34,6 +34,22 @@ GameWorld::GameWorld()
         std::make_unique<EnemyContactList<MiniOwl>>(EnemyContactKind::MiniOwl, myMiniOwls);
     myEnemyContacts[static_cast<std::size_t>(EnemyContactKind::PipeMole)] =
         std::make_unique<EnemyContactList<PipeMole, PipeMoleContactTraits>>(EnemyContactKind::PipeMole, myPipeMoles);
+    myGrenadeTargets[static_cast<std::size_t>(GrenadeTargetKind::FlyingMiniOwl)] =
+        std::make_unique<GrenadeTargetList<FlyingMiniOwl>>(myFlyingMiniOwls);
+    myGrenadeTargets[static_cast<std::size_t>(GrenadeTargetKind::BeetleTank)] =
+        std::make_unique<GrenadeTargetList<BeetleTank>>(myBeetleTanks);
+    myGrenadeTargets[static_cast<std::size_t>(GrenadeTargetKind::MiniOwl)] =
+        std::make_unique<GrenadeTargetList<MiniOwl>>(myMiniOwls);
+    myGrenadeTargets[static_cast<std::size_t>(GrenadeTargetKind::PipeMole)] =
+        std::make_unique<GrenadeTargetList<PipeMole>>(myPipeMoles);
+    // The player's throw limit counts the grenades still flying.
+    myCountLiveGrenades = [this]
+    {
+        std::size_t flying = 0;
+        for (const ChestGrenade& grenade : myChestGrenades)
+            flying += grenade.IsExploded() ? 0 : 1;
+        return flying;
+    };
 }
 
 void GameWorld::StopEnemySounds()
@@ -59,6 +75,20 @@ void GameWorld::ClearLevel()
     myFlyingMiniOwls.clear();
     myBeetleTanks.clear();
     myPipeMoles.clear();
+    for (EventFan& fan : myEventFans)
+        fan.StopSounds();
+    myEventFans.clear();
+    myFanTriggers.clear();
+    myEndingCutscenes.clear();
+    myGoals.clear();
+    myEntryZiplines.clear();
+    myBatteryPickups.clear();
+    myBatterySpawns.clear();
+    myChestGrenadePickups.clear();
+    myShieldPickups.clear();
+    myLifePickups.clear();
+    myChestGrenades.clear();
+    myParallaxLayers.clear();
     myTileMap.Clear();
     myPlayer.ResetForRespawn();
 }

@@ -1,9 +1,21 @@
 #pragma once
 #include "EnemyContacts.h"
 #include "ModelVisual.h"
+#include "Objects/BatteryPickup.h"
 #include "Objects/BeetleTank.h"
+#include "Objects/BatterySpawn.h"
+#include "Objects/Checkpoint.h"
+#include "Objects/ChestGrenade.h"
+#include "Objects/EndingCutscene.h"
+#include "Objects/EntryZipline.h"
+#include "Objects/EventFan.h"
+#include "Objects/FanTrigger.h"
 #include "Objects/FlyingMiniOwl.h"
+#include "Objects/Goal.h"
+#include "Objects/GrenadeTargets.h"
 #include "Objects/MiniOwl.h"
+#include "Objects/Parallax.h"
+#include "Objects/Pickup.h"
 #include "Objects/PipeMole.h"
 #include "Player.h"
 #include "TileMap.h"
@@ -89,20 +101,33 @@ public:
     // are scenery, which is).
     static const char* GetKindName(Qel::i32 aTag);
     static bool IsKindBuilt(Qel::i32 aTag);
+    // Whether the position lies in the tile grid (objects placed outside it are reported).
+    bool CheckInsideGrid(const char* aKind, const Qel::Matrix4x4& aTransform);
+    std::string DescribeSource() const;
 
     Player myPlayer;
     TileMap myTileMap;
-    // (checkpoint; event fans, fan triggers, ending cutscenes)
+    // One per level; kept through a reload of the same level (a respawn), cleared otherwise.
+    Checkpoint myCheckpoint;
+    std::vector<EventFan> myEventFans;
+    std::vector<FanTrigger> myFanTriggers;
+    std::vector<EndingCutscene> myEndingCutscenes;
     std::unique_ptr<Qel::Camera> myCamera;
     std::vector<ModelVisual> myGenericModels;
     std::vector<Qel::ParticleSystemInstance> myGenericParticles;
     std::vector<MiniOwl> myMiniOwls;
     std::vector<FlyingMiniOwl> myFlyingMiniOwls;
     std::vector<BeetleTank> myBeetleTanks;
-    // (goals, entry ziplines, battery pickups, battery spawns, chest-grenade, shield and life
-    // pickups, chest grenades)
+    std::vector<Goal> myGoals;
+    std::vector<EntryZipline> myEntryZiplines;
+    std::vector<BatteryPickup> myBatteryPickups;
+    std::vector<BatterySpawn> myBatterySpawns;
+    std::vector<Pickup> myChestGrenadePickups;
+    std::vector<Pickup> myShieldPickups;
+    std::vector<Pickup> myLifePickups;
+    std::vector<ChestGrenade> myChestGrenades;
     std::vector<PipeMole> myPipeMoles;
-    // (parallax layers)
+    std::vector<Parallax> myParallaxLayers;
     Qel::Sprite2DInstanceData myVignetteSprite;
     Qel::SpriteSharedData myVignetteBatchData;
 
@@ -111,6 +136,8 @@ public:
     std::vector<std::unique_ptr<TileStandingEnemies>> myTileStandingEnemies;
     // Kinds without a builder of their own go here when it is set, else they are reported.
     OtherKindFactory myCreateOtherKind;
+    // The enemy lists a thrown grenade hits, by GrenadeTargetKind; each enemy kind sets its own.
+    std::unique_ptr<GrenadeTargets> myGrenadeTargets[GRENADE_TARGET_KIND_COUNT];
     BlockBreakEffectSpawner mySpawnBlockBreakEffect;
     // The enemy lists the player's contact pass walks, by EnemyContactKind; each enemy kind sets
     // its own. The thrown grenades not exploded yet; the grenade kind sets it (unset: none).
@@ -118,7 +145,6 @@ public:
     std::function<std::size_t()> myCountLiveGrenades;
 
 private:
-    std::string DescribeSource() const;
     void ReportModelProblem(const ModelVisual& aVisual, const Qel::SceneModel& aModel);
 
     std::string mySpawnSource;

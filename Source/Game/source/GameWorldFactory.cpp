@@ -5,6 +5,8 @@
 #include "Util/ObjectFactory.h"
 
 #include "particles/ParticleSystemLoader.h"
+#include "Objects/ObjectBuilders.h"
+
 #include "scene/PropertyTypes.h"
 #include "scene/PropertyValue.h"
 
@@ -89,7 +91,7 @@ struct ObjectKind
 constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"Default", &BuildScenery},
     {"Player", &BuildPlayer},
-    {"Goal", nullptr},
+    {"Goal", &ObjectBuilders::BuildGoal},
     {"EnemyMiniOwl", &BuildMiniOwl},
     {"EnemyPipeMole", &BuildPipeMole},
     {"EnemyBeetletank", &BuildBeetleTank},
@@ -98,19 +100,19 @@ constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"BlockLucky", &BuildTile},
     {"BlockIndestructible", &BuildTile},
     {"PlatformMoving", &BuildTile},
-    {"BatteryPickup", nullptr},
-    {"ChestGrenadePickup", nullptr},
-    {"ShieldPickup", nullptr},
-    {"LifePickup", nullptr},
-    {"Checkpoint", nullptr},
-    {"ChestGrenade", nullptr},
+    {"BatteryPickup", &ObjectBuilders::BuildBatteryPickup},
+    {"ChestGrenadePickup", &ObjectBuilders::BuildPickup},
+    {"ShieldPickup", &ObjectBuilders::BuildPickup},
+    {"LifePickup", &ObjectBuilders::BuildPickup},
+    {"Checkpoint", &ObjectBuilders::BuildCheckpoint},
+    {"ChestGrenade", &ObjectBuilders::BuildChestGrenade},
     {"RotatingFireBar", &BuildScenery},
-    {"Parallax", nullptr},
-    {"EventFan", nullptr},
-    {"FanTrigger", nullptr},
-    {"EntryZipline", nullptr},
-    {"EndingCutscene", nullptr},
-    {"BatterySpawn", nullptr},
+    {"Parallax", &ObjectBuilders::BuildParallax},
+    {"EventFan", &ObjectBuilders::BuildEventFan},
+    {"FanTrigger", &ObjectBuilders::BuildFanTrigger},
+    {"EntryZipline", &ObjectBuilders::BuildEntryZipline},
+    {"EndingCutscene", &ObjectBuilders::BuildEndingCutscene},
+    {"BatterySpawn", &ObjectBuilders::BuildBatterySpawn},
 };
 
 }

@@ -310,6 +310,17 @@ bool Player::LoseLife()
     return myLives < 1;
 }
 
+void Player::SetRideTransform(const Qel::Matrix4x4& aTransform)
+{
+    myTransform = aTransform;
+    myTransform.SetRow(1, aTransform.GetRow(1) * myScale.x);
+    myTransform.SetRow(2, aTransform.GetRow(2) * myScale.y);
+    myTransform.SetRow(3, aTransform.GetRow(3) * myScale.z);
+    myModel.SetTransform(myTransform);
+    const Qel::Vector3f position = myTransform.GetTranslation();
+    myHitbox.SetPosition({position.x, position.y + myHitbox.GetSize().y / 2});
+}
+
 void Player::ApplyRotation()
 {
     myTransform.SetRotation(myRotation);

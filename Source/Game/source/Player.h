@@ -132,6 +132,9 @@ public:
 
     // The goal and the entry zipline carry the player; quiet skips the activation sound.
     void SetRiding(bool aRiding, bool aQuiet);
+    // A ride places the player itself: its rotation, swing and position (the player's own scale
+    // is kept).
+    void SetRideTransform(const Qel::Matrix4x4& aTransform);
     // The player runs right on its own for that long.
     void SetForcedRunTime(float aSeconds) { myForcedRunTime = aSeconds; }
     float GetForcedRunTime() const { return myForcedRunTime; }
