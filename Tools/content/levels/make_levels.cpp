@@ -192,32 +192,20 @@ std::vector<Definition> Definitions()
     return d;
 }
 
-// The particle files the definitions above add to the generator's own (dust, run, jump, sparks, glow).
+// The particle files the definitions above add to the model generators' own (dust, run, jump, sparks, glow;
+// the pickup, battery and fan effects come with the object models).
 std::vector<std::pair<std::string, std::string>> ParticleFiles()
 {
     const std::string dot = R"("texturePath": "art/particles/T_SoftDot_C.dds", )";
     return {
-        {"P_PickupSplash", "{" + dot + R"("particleCount": 18, "isLoop": false, "lifetimeRange": [0.3, 0.6], "scaleRange": [10, 20],
- "spawnType": 1, "spawnDirection": [0, 0, 1], "spawnSpread": 180, "spawnRadiusMin": 5, "spawnRadiusMax": 20,
- "velocityType": 0, "spawnVelocityDirection": [0, 1, 0], "spawnVelocitySpread": 180, "spawnVelocityMin": 150, "spawnVelocityMax": 300,
- "accelerationMin": [0, -300, 0], "accelerationMax": [0, -300, 0], "blendState": 2, "depthStencilState": 3}
-)"},
         {"P_BatterySpawn", "{" + dot + R"("particleCount": 10, "isLoop": false, "lifetimeRange": [0.4, 0.7], "scaleRange": [12, 22],
  "spawnType": 2, "spawnMin": [-15, 0, -5], "spawnMax": [15, 10, 5], "velocityType": 1, "velocityMin": [-20, 250, 0], "velocityMax": [20, 400, 0],
  "accelerationMin": [0, -500, 0], "accelerationMax": [0, -500, 0], "blendState": 2, "depthStencilState": 3}
-)"},
-        {"P_BatteryDown", "{" + dot + R"("particleCount": 8, "isLoop": false, "lifetimeRange": [0.2, 0.4], "scaleRange": [10, 18],
- "velocityType": 0, "spawnVelocityDirection": [0, -1, 0], "spawnVelocitySpread": 60, "spawnVelocityMin": 60, "spawnVelocityMax": 150,
- "blendState": 2, "depthStencilState": 3}
 )"},
         {"P_Explosion", "{" + dot + R"("particleCount": 40, "isLoop": false, "lifetimeRange": [0.3, 0.8], "scaleRange": [20, 60],
  "spawnType": 1, "spawnDirection": [0, 0, 1], "spawnSpread": 180, "spawnRadiusMin": 0, "spawnRadiusMax": 40,
  "velocityType": 0, "spawnVelocityDirection": [0, 1, 0], "spawnVelocitySpread": 180, "spawnVelocityMin": 200, "spawnVelocityMax": 600,
  "accelerationMin": [0, -200, 0], "accelerationMax": [0, -100, 0], "velocityDamping": 0.5, "blendState": 2, "depthStencilState": 3}
-)"},
-        {"P_FanElectricity", "{" + dot + R"("particleCount": 24, "isLoop": true, "lifetimeRange": [0.1, 0.3], "scaleRange": [6, 14],
- "spawnType": 2, "spawnMin": [-250, -250, 0], "spawnMax": [250, 250, 0], "velocityType": 1, "velocityMin": [-200, -200, 0], "velocityMax": [200, 200, 0],
- "blendState": 2, "depthStencilState": 3}
 )"},
         {"P_Blink", "{" + dot + R"("particleCount": 12, "isLoop": false, "lifetimeRange": [0.5, 1.0], "scaleRange": [30, 60],
  "spawnType": 1, "spawnDirection": [0, 0, 1], "spawnSpread": 180, "spawnRadiusMin": 0, "spawnRadiusMax": 30,
