@@ -64,7 +64,7 @@ last=""; since=$(now_ms); menu=""
 for _ in $(seq 2000); do
   alive "logos"
   sig=$("$xshot" -) || fail "no screenshot"
-  if [ -n "$last" ] && [ "$(diff_of "$last" "$sig")" -lt 150 ] && [ "$(mean_of "$sig")" -gt 8 ]; then
+  if [ -n "$last" ] && [ "$(diff_of "$last" "$sig")" -lt 400 ] && [ "$(mean_of "$sig")" -gt 8 ]; then
     [ $(( $(now_ms) - since )) -gt 3000 ] && { menu=$(( $(now_ms) - start )); break; }
   else
     since=$(now_ms)
