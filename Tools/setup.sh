@@ -11,7 +11,7 @@ PACKAGES=(
   libfreetype-dev nlohmann-json3-dev libimgui-dev libstb-dev libassimp-dev
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  libx11-dev xvfb xauth xdotool openbox ffmpeg
+  libx11-dev libxdamage-dev xvfb xauth xdotool openbox ffmpeg
 )
 
 missing=()
