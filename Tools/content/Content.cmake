@@ -18,3 +18,11 @@ file(GLOB QEL_CONTENT_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Tools/content/
 foreach(f ${QEL_CONTENT_TOOLS})
   include(${f})
 endforeach()
+
+# The checker reads what every generator writes, so it runs after all of them.
+get_property(QEL_TOP_TARGETS DIRECTORY ${CMAKE_SOURCE_DIR} PROPERTY BUILDSYSTEM_TARGETS)
+foreach(t ${QEL_TOP_TARGETS})
+  if(t MATCHES "^content_" AND NOT t STREQUAL "content_check")
+    add_dependencies(content_check ${t})
+  endif()
+endforeach()

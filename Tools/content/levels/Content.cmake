@@ -16,6 +16,3 @@ add_custom_command(OUTPUT ${QEL_LEVELS_STAMP}
 add_custom_target(content_levels DEPENDS ${QEL_LEVELS_STAMP})
 add_dependencies(content_levels content)
 add_dependencies(Game content_levels)
-if(TARGET content_check)
-  add_dependencies(content_check content_levels)
-endif()

@@ -12,10 +12,6 @@ add_custom_target(content_game_models DEPENDS ${QEL_GAME_MODELS_STAMP})
 # After the asset tree is laid out, so the copy of Assets/Game does not race the generator.
 add_dependencies(content_game_models content)
 add_dependencies(Game content_game_models)
-# The content checker reads the generated files too.
-if(TARGET content_check)
-  add_dependencies(content_check content_game_models)
-endif()
 
 # The models the levels place: ground, blocks, platforms, pickups, goal, zipline, enemies, fan, ending, scenery.
 add_executable(make_level_models ${CMAKE_CURRENT_LIST_DIR}/make_level_models.cpp ${CMAKE_CURRENT_LIST_DIR}/FbxWriter.cpp)
@@ -30,6 +26,3 @@ add_custom_command(OUTPUT ${QEL_LEVEL_MODELS_STAMP}
 add_custom_target(content_level_models DEPENDS ${QEL_LEVEL_MODELS_STAMP})
 add_dependencies(content_level_models content)
 add_dependencies(Game content_level_models)
-if(TARGET content_check)
-  add_dependencies(content_check content_level_models)
-endif()
