@@ -378,6 +378,7 @@ TEST_F(MenuFlowTest, EndingCreditsTypeACharacterEveryTwentiethOfASecondAndOnlySk
     myAudio->ClearEvents();
     Tap(VK_ESCAPE);
     EXPECT_EQ(myAudio->CountPlays(Music(MUSIC_MENU)), 1u);
+    EXPECT_EQ(myAudio->CountStops(AudioManager::GetSlot(SOUND_CATEGORY_AMBIENT, AMBIENT_LEVEL3)), 1u);
     RunUntilTop(myStack.GetMainMenu());
 
     // A second ending starts typing from nothing.
