@@ -3,9 +3,13 @@
 #include "EnemyTestSupport.h"
 
 #include "AudioManager.h"
+#include "Go.h"
+#include "Objects/BeetleTank.h"
+#include "Player.h"
 #include "TileBehavior.h"
 
 #include <cmath>
+#include <memory>
 
 using namespace EnemyTest;
 using GameplayTest::At;
@@ -82,6 +86,55 @@ TEST(EnemyContacts, TankShellHurtsOnlyWhileFlying)
     ASSERT_FALSE(player.GetHitbox().Overlaps(tank.GetBodyBox()));
     player.HandleEnemyContacts(game.myContext);
     EXPECT_FALSE(player.IsHitPending()) << "a shell in the barrel does not hurt";
+}
+
+TEST(EnemyContacts, AShellAtItsTopSpeedMeetsThePlayerAtTheLongestFrame)
+{
+    const float dt = ClampFrameTime(1.0f);
+    const PlayerSettings settings;
+    // Standing, walking and sprinting at the shell; at every offset of the shot against the frames.
+    for (const float speed : {0.0f, settings.myMaxWalkSpeed, settings.myMaxSprintSpeed})
+        for (float offset = 0.0f; offset < 100.0f; offset += 3.0f)
+        {
+            SCOPED_TRACE(speed);
+            SCOPED_TRACE(offset);
+            GameplayTest::GameplayFixture game{dt};
+            game.AddDefinition("QLO_BeetleTank_Projectile",
+                               Props().Float("Acceleration", 1.0e9f).Float("MaxSpeed", BeetleTankProjectile::MAX_MAX_SPEED));
+            for (float x = -1500.0f; x <= 3000.0f; x += 100.0f)
+                game.myWorld.myTileMap.AddTile(At(x, 0.0f), TileDescription{}, nullptr);
+            game.myWorld.myCamera = std::make_unique<Qel::Camera>();
+            game.myWorld.myCamera->SetOrthographicProjection(1400.0f * 16.0f / 9.0f, 1400.0f, 10000.0f);
+            game.myWorld.myCamera->SetPosition({0.0f, 700.0f, -1000.0f});
+            const Props props = Props().Tag(ObjectTag::EnemyBeetletank).Float("MaxPatrolSpeed", 1.0f);
+            game.myWorld.CreateObject(At(0.0f, 52.5f), props.Data(), props.Count());
+            BeetleTank& tank = game.myWorld.myBeetleTanks.at(0);
+            Player& player = game.myWorld.myPlayer;
+            float x = 1000.0f + offset;
+            PlaceAt(player, x, 50.0f, 0.0f);
+            bool flying = false;
+            bool hit = false;
+            for (int frame = 0; frame < 400 && !hit; ++frame)
+            {
+                if (flying)
+                {
+                    x -= speed * dt;
+                    PlaceAt(player, x, 50.0f, 0.0f);
+                }
+                player.HandleEnemyContacts(game.myContext);
+                hit = player.IsHitPending();
+                tank.Update(game.myContext);
+                const BeetleTankProjectile& shell = tank.GetShell();
+                if (flying && shell.GetState() != BeetleTankProjectile::STATE_FLYING)
+                    break;
+                // Fired at its firing speed, at the top speed from its first flying frame on.
+                ASSERT_TRUE(!flying || shell.GetSpeed() == BeetleTankProjectile::MAX_MAX_SPEED);
+                flying = shell.GetState() == BeetleTankProjectile::STATE_FLYING;
+                if (flying && shell.GetBox().GetMin().x > player.GetHitbox().GetMax().x)
+                    break;   // passed
+            }
+            EXPECT_TRUE(hit);
+        }
 }
 
 class EnemyWorldTest : public EnemyFixture

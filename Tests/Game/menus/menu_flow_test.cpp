@@ -200,6 +200,39 @@ TEST_F(MenuFlowTest, MainMenuSelectionWrapsRoundAndPlaysTheMoveSound)
     EXPECT_EQ(menu.GetSelected(), MainMenuState::BUTTON_START_GAME);
 }
 
+TEST_F(MenuFlowTest, AMenuOpensWithNoMoveSoundAndNoRumble)
+{
+    const auto rumbled = [this] {
+        for (const XINPUT_VIBRATION& vibration : myPad.myRumble)
+            if (vibration.wLeftMotorSpeed != 0 || vibration.wRightMotorSpeed != 0)
+                return true;
+        return false;
+    };
+    // Reached from the logos, then again back from the options (the first button selected
+    // each time).
+    ToMainMenu();
+    Frames(3);
+    EXPECT_EQ(myAudio->CountPlays(Effect(SFX_UI_MOVE_SELECTION)), 0u);
+    EXPECT_FALSE(rumbled());
+    while (myStack.GetMainMenu().GetSelected() != MainMenuState::BUTTON_OPTIONS)
+        Tap(VK_DOWN);
+    Tap(VK_RETURN);
+    RunUntilTop(myStack.GetOptions());
+    Frames(30);
+    myAudio->ClearEvents();
+    myPad.myRumble.clear();
+    Tap(VK_ESCAPE);
+    RunUntilTop(myStack.GetMainMenu());
+    Frames(3);
+    ASSERT_EQ(myStack.GetMainMenu().GetSelected(), MainMenuState::BUTTON_START_GAME);
+    EXPECT_EQ(myAudio->CountPlays(Effect(SFX_UI_MOVE_SELECTION)), 0u);
+    EXPECT_FALSE(rumbled());
+    // A move made in the menu has both.
+    Tap(VK_DOWN);
+    EXPECT_EQ(myAudio->CountPlays(Effect(SFX_UI_MOVE_SELECTION)), 1u);
+    EXPECT_TRUE(rumbled());
+}
+
 TEST_F(MenuFlowTest, EachButtonKindClicksWithItsOwnSound)
 {
     ToMainMenu();
@@ -304,6 +337,20 @@ TEST_F(MenuFlowTest, OptionsSlidersAndWindowModeButtons)
     Tap(VK_RETURN);
     const std::string message = testing::internal::GetCapturedStderr();
     EXPECT_NE(message.find("1920x1080"), std::string::npos) << message;
+    EXPECT_EQ(Top(), &myStack.GetOptions());
+    // So does a refused switch to full screen: the window stays as it was, resolutions usable.
+    Tap(VK_UP);
+    Tap(VK_UP);
+    Tap(VK_UP);
+    ASSERT_EQ(panel.GetSelected(), SettingsPanel::BUTTON_FULLSCREEN);
+    testing::internal::CaptureStderr();
+    Tap(VK_RETURN);
+    const std::string refused = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(myWindowMode.myCalls.back(), "fullscreen");
+    EXPECT_NE(refused.find("full screen"), std::string::npos) << refused;
+    EXPECT_FALSE(myWindowMode.myFullscreen);
+    Frame();
+    EXPECT_EQ(panel.GetButton(SettingsPanel::BUTTON_1920X1080).GetVisualState(), MenuButton::VISUAL_NORMAL);
     EXPECT_EQ(Top(), &myStack.GetOptions());
 
     Tap(VK_ESCAPE);

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 using namespace ObjectsTest;
 using GameplayTest::At;
@@ -173,6 +176,44 @@ TEST(EventFan, HumsByDistanceThenWindsDownBreaksAndRumblesOnce)
     EXPECT_EQ(fan.GetWindDownPlays(), 2u);
     EXPECT_EQ(run.PendingRumble().size() <= 1u, true);
     EXPECT_TRUE(fan.IsBroken());
+}
+
+TEST(EventFan, ASecondFanSetsUpItsOwnBaseAndSoundsAndIsReported)
+{
+    ScriptRun run;
+    run.ClearSounds();
+    run.MakeFan(1000.0f, 0.0f);
+    run.MakeFan(3000.0f, 0.0f);
+    std::vector<EventFan>& fans = run.myWorld.myEventFans;
+    ASSERT_EQ(fans.size(), 2u);
+    run.Step();
+    EXPECT_EQ(fans[0].GetFanPosition(), Qel::Vector3f(1000.0f, 900.0f, 3000.0f));
+    EXPECT_EQ(fans[1].GetFanPosition(), Qel::Vector3f(3000.0f, 900.0f, 3000.0f));
+    // Three sounds each, made once each, and both loops running.
+    std::vector<std::string> made;
+    for (const RecordingSoundBackend::Event& event : run.mySound.GetEvents())
+        if (event.myOp == RecordingSoundBackend::Op::CreateSound)
+            made.push_back(event.myPath);
+    ASSERT_EQ(made.size(), 6u);
+    for (const std::string& path : made)
+        EXPECT_EQ(std::count(made.begin(), made.end(), path), 2) << path;
+    EXPECT_TRUE(fans[0].IsLoopPlaying());
+    EXPECT_TRUE(fans[1].IsLoopPlaying());
+    int reported = 0;
+    for (const std::string& message : run.myWorld.GetContentReport().GetMessages())
+        reported += message.find("one event fan") != std::string::npos;
+    EXPECT_EQ(reported, 1);
+}
+
+TEST(FanTrigger, WithoutAFanItFiresButShakesNothing)
+{
+    ScriptRun run;
+    run.MakeTrigger(500.0f);
+    PlacePlayer(run.myWorld.myPlayer, 500.0f, 0.0f);
+    for (int i = 0; i < 3; ++i)
+        run.Step();
+    EXPECT_TRUE(run.myWorld.myFanTriggers[0].IsTriggered());
+    EXPECT_FALSE(PlayObjects::IsFanEventRunning(run.myWorld));
 }
 
 TEST(EndingCutscene, TimelineMusicAndTheCommandToTheCredits)

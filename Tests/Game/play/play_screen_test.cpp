@@ -240,6 +240,75 @@ TEST_F(PlayFixture, TheTimerRunningOutCostsALifeOnce)
     EXPECT_EQ(TheHud().GetLevelStartScore(), 0);
 }
 
+TEST_F(PlayFixture, TimeRunningOutDuringAStunCostsOneLifeWhenTheStunEnds)
+{
+    WriteLevel("scenes/stun/level2.qls", {});
+    Player& player = myPlay.GetWorld().myPlayer;
+    myPlay.ResetRun();
+    ASSERT_GT(Load("scenes/stun/level2.qls", 0.02f), 0);
+    const int lives = player.GetLives();
+    ASSERT_GE(lives, 2);
+    // A hit that takes the shield stuns the player; the clock runs out during the stun.
+    player.SetPowerUp(Player::POWER_UP_SHIELD);
+    player.SetHitPending();
+    bool ranOutWhileStunned = false;
+    StateCommand command = Frame();
+    for (int frame = 0; player.IsStunned() && frame < 600; ++frame)
+    {
+        ASSERT_EQ(command.myCode, COMMAND_NONE) << "frame " << frame;
+        ASSERT_EQ(player.GetLives(), lives) << "frame " << frame;
+        ranOutWhileStunned |= myPlay.GetTimer() <= 0.0f;
+        command = Frame();
+    }
+    ASSERT_TRUE(ranOutWhileStunned);
+    ASSERT_FALSE(player.IsStunned());
+    EXPECT_EQ(command.myCode, COMMAND_OUT_OF_TIME);
+    EXPECT_EQ(player.GetLives(), lives - 1);
+    EXPECT_EQ(Frame().myCode, COMMAND_OUT_OF_TIME);
+    EXPECT_EQ(player.GetLives(), lives - 1);
+}
+
+TEST_F(PlayFixture, ACheckpointTakenInOneLevelIsGoneInTheNext)
+{
+    std::vector<Object> objects;
+    for (float x = -500.0f; x <= 4000.0f; x += 100.0f)
+        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
+    objects.push_back({"QLO_Player", 500.0f, 50.0f, 0.0f});
+    WriteLevel("scenes/checkpoints/level3.qls", objects);
+    objects.push_back({"QLO_Checkpoint", 2000.0f, 50.0f, 0.0f});
+    WriteLevel("scenes/checkpoints/level2.qls", objects);
+    GameWorld& world = myPlay.GetWorld();
+    Player& player = world.myPlayer;
+    myPlay.ResetRun();
+    ASSERT_GT(Load("scenes/checkpoints/level2.qls"), 0);
+    const Qel::Vector3f taken = world.myCheckpoint.GetSavedPosition();
+    player.SetPosition(taken);
+    ASSERT_EQ(Frame().myCode, COMMAND_NONE);
+    ASSERT_TRUE(myPlay.IsCheckpointActive());
+
+    // What the state stack does for the next level; there the player passes where the first
+    // level's checkpoint stood and dies.
+    myPlay.SetCheckpointActive(0);
+    ASSERT_GT(Load("scenes/checkpoints/level3.qls"), 0);
+    const Qel::Vector3f start = player.GetPosition();
+    ASSERT_NE(start.x, taken.x);
+    player.SetPosition(taken);
+    ASSERT_EQ(Frame().myCode, COMMAND_NONE);
+    EXPECT_FALSE(myPlay.IsCheckpointActive());
+    player.SetPowerUp(Player::POWER_UP_NONE);
+    player.SetHitPending();
+    const StateCommand death = Frame();
+    ASSERT_EQ(death.myCode, COMMAND_LIFE_LOST);
+    EXPECT_EQ(death.myAtCheckpoint, 0);
+
+    // The state stack's respawn: at the level's start.
+    myPlay.SetCheckpointActive(death.myAtCheckpoint);
+    if (death.myAtCheckpoint)
+        myPlay.MovePlayerToCheckpoint();
+    ASSERT_GT(Load("scenes/checkpoints/level3.qls"), 0);
+    EXPECT_EQ(player.GetPosition(), start);
+}
+
 TEST_F(PlayFixture, TheCameraFollowsThePlayerOnlySidewaysWithinTheBounds)
 {
     WriteLevel("scenes/camera/level2.qls", {});

@@ -2,10 +2,12 @@
 #include "GLTestContext.h"
 #include "PlayerRig.h"
 
+#include "model/Model.h"
 #include "model/ModelFactory.h"
 #include "settings/Settings.h"
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 using namespace PlayerTest;
@@ -73,4 +75,30 @@ TEST_F(PlayerModelGL, PlaysTheGamesClipsOnItsModel)
     rig.Frames(10, {KEY_JUMP});
     EXPECT_EQ(rig.player.GetBlendQueue().GetEntries().back().mySlot, Player::CLIP_JUMP);
     EXPECT_EQ(rig.player.GetBlendedPose().myCount, 8u);
+}
+
+TEST_F(PlayerModelGL, WithoutAnIdleClipTheBlendStartsFromTheRestPose)
+{
+    PlayerRig rig;
+    Props props;
+    props.Model("art/3d/SK_Player.fbx");
+    for (const auto& clip : CLIPS)
+        if (std::string(clip[1]) != "Idle")
+            props.Clip(clip[0], ("art/3d/animations/A_Player_" + std::string(clip[1]) + ".fbx").c_str());
+    rig.Floor(-1500.0f, 3000.0f);
+    rig.Spawn(0.0f, FLOOR_TOP, props);
+    ASSERT_FALSE(rig.player.GetAnimationPlayer(Player::CLIP_IDLE).HasAnimation());
+    ASSERT_TRUE(rig.player.GetAnimationPlayer(Player::CLIP_WALK).HasAnimation());
+
+    const std::shared_ptr<Qel::Model> model = Qel::GetModelFactory().GetModel("art/3d/SK_Player.fbx");
+    ASSERT_NE(model, nullptr);
+    const Qel::Pose& rest = model->mySkeleton.myBindPose;
+    const Qel::Pose& pose = rig.player.GetBlendedPose();
+    ASSERT_GT(rest.myCount, 0u);
+    ASSERT_EQ(pose.myCount, rest.myCount);
+    for (Qel::u64 joint = 0; joint < rest.myCount; ++joint)
+        EXPECT_EQ(pose.myJoints[joint].myTranslation, rest.myJoints[joint].myTranslation) << joint;
+    // The other clips blend into it with every joint.
+    rig.Frames(30, {KEY_RIGHT});
+    EXPECT_EQ(rig.player.GetBlendedPose().myCount, rest.myCount);
 }
