@@ -110,7 +110,7 @@ TEST(EnemyContacts, AShellAtItsTopSpeedMeetsThePlayerAtTheLongestFrame)
             game.myWorld.CreateObject(At(0.0f, 52.5f), props.Data(), props.Count());
             BeetleTank& tank = game.myWorld.myBeetleTanks.at(0);
             Player& player = game.myWorld.myPlayer;
-            float x = 1000.0f + offset;
+            float x = 600.0f + offset;
             PlaceAt(player, x, 50.0f, 0.0f);
             bool flying = false;
             bool hit = false;
