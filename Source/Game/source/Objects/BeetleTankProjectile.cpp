@@ -10,6 +10,41 @@
 
 #include <algorithm>
 
+namespace
+{
+// The part of a move (0 to 1) at the middle of the stretch where aBox, moved by (aDx, aDy),
+// overlaps aTarget; -1 when it never does, or still does at the end.
+float MiddleOfPassage(const Box& aBox, float aDx, float aDy, const Box& aTarget)
+{
+    if (!aBox.HasArea() || !aTarget.HasArea())
+        return -1.0f;
+    float enter = 0.0f;
+    float leave = 1.0f;
+    const float from[2] = {aBox.myPosition.x, aBox.myPosition.y};
+    const float by[2] = {aDx, aDy};
+    const float to[2] = {aTarget.myPosition.x, aTarget.myPosition.y};
+    const float reach[2] = {(aBox.mySize.x + aTarget.mySize.x) / 2, (aBox.mySize.y + aTarget.mySize.y) / 2};
+    for (int axis = 0; axis < 2; ++axis)
+    {
+        const float low = to[axis] - reach[axis] - from[axis];
+        const float high = to[axis] + reach[axis] - from[axis];
+        if (by[axis] == 0.0f)
+        {
+            if (!(low < 0.0f && 0.0f < high))
+                return -1.0f;
+            continue;
+        }
+        const float a = low / by[axis];
+        const float b = high / by[axis];
+        enter = std::max(enter, std::min(a, b));
+        leave = std::min(leave, std::max(a, b));
+    }
+    if (!(enter < leave) || leave >= 1.0f)
+        return -1.0f;
+    return (enter + leave) / 2;
+}
+}
+
 void BeetleTankProjectile::Init(const Qel::Vector3f& aBarrel, ContentReport* aReport, std::string_view aSource)
 {
     myPosition = aBarrel;
@@ -72,6 +107,7 @@ void BeetleTankProjectile::Fire(const Qel::Vector3f& aDirection)
     myBox.SetSize({SIZE, SIZE});
     mySpeed = FIRE_SPEED;
     myLifeTimer = LIFE;
+    myHeldAtPlayer = false;
     myState = STATE_FLYING;
 }
 
@@ -113,7 +149,20 @@ void BeetleTankProjectile::Update(GameContext& aContext, const Qel::Vector3f& aB
         for (const MovingPlatform& platform : tiles.GetMovingPlatforms())
             burst |= platform.GetHitbox().Overlaps(myBox);
         const Qel::Vector3f step = myDirection * (mySpeed * dt);
-        const TileMoveResult move = tiles.SweepBox(myBox, step.x, step.y);
+        TileMoveResult move = tiles.SweepBox(myBox, step.x, step.y);
+        // The player's contact pass sees the shell once a frame: a shell and a player closing
+        // faster than their two boxes are wide per frame would pass each other unseen. A path
+        // through a player who can be hurt ends this frame inside the player instead (once a
+        // flight, so that a shell the player does not take flies on).
+        const Player& player = aContext.world->myPlayer;
+        const float passage = !myHeldAtPlayer && player.IsVulnerable()
+                                  ? MiddleOfPassage(myBox, move.myDx, move.myDy, player.GetHitbox())
+                                  : -1.0f;
+        if (passage >= 0.0f)
+        {
+            move = {move.myDx * passage, move.myDy * passage};
+            myHeldAtPlayer = true;
+        }
         myPosition.x += move.myDx;
         myPosition.y += move.myDy;
         myPosition.z += step.z;

@@ -70,4 +70,5 @@ private:
     Qel::i32 myState = STATE_IN_BARREL;
     bool myHidden = false;
     bool myLoaded = false;
+    bool myHeldAtPlayer = false;
 };
