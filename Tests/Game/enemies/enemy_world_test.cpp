@@ -116,13 +116,15 @@ TEST(EnemyContacts, AShellAtItsTopSpeedMeetsThePlayerAtTheLongestFrame)
             bool hit = false;
             for (int frame = 0; frame < 400 && !hit; ++frame)
             {
+                // The play screen's order: the player meets the enemies where the last frame
+                // left it, then moves; then the enemies move.
+                player.HandleEnemyContacts(game.myContext);
+                hit = player.IsHitPending();
                 if (flying)
                 {
                     x -= speed * dt;
                     PlaceAt(player, x, 50.0f, 0.0f);
                 }
-                player.HandleEnemyContacts(game.myContext);
-                hit = player.IsHitPending();
                 tank.Update(game.myContext);
                 const BeetleTankProjectile& shell = tank.GetShell();
                 if (flying && shell.GetState() != BeetleTankProjectile::STATE_FLYING)
