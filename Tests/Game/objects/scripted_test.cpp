@@ -1,14 +1,20 @@
 #include "ObjectsFixture.h"
+#include "../../Engine/audio/WavBytes.h"
 
 #include "AudioManager.h"
 #include "Objects/PlayObjects.h"
+#include "SoundBackend.h"
+#include "TestSupport.h"
 #include "Util/RenderSize.h"
+#include "audio/AudioOut.h"
 #include "math/Camera.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -203,6 +209,34 @@ TEST(EventFan, ASecondFanSetsUpItsOwnBaseAndSoundsAndIsReported)
     for (const std::string& message : run.myWorld.GetContentReport().GetMessages())
         reported += message.find("one event fan") != std::string::npos;
     EXPECT_EQ(reported, 1);
+}
+
+TEST(EventFan, SetUpAgainItLetsItsFormerSoundsGo)
+{
+    // Real sounds on the output's null device, so that held samples can be counted.
+    ScriptRun run;
+    EngineSoundBackend engine;
+    GetAudioManager().SetBackend(&engine);
+    const std::filesystem::path savedRoot = Qel::Settings::GetGameAssetsPath();
+    QelTest::TempFolder root;
+    Qel::Settings::GetGameAssetsPath() = root.Path();
+    for (Qel::u8 sound : {INSTANCE_FAN_LOOP, INSTANCE_FAN_BREAKING, INSTANCE_FAN_FROM_TRIGGER})
+        root.Write(GetInstanceSoundPath(sound), QelTest::Wav::Pcm16(1, 44100, {1, 2, 3, 4}));
+    Qel::AudioOut& output = Qel::AudioOut::GetInstance();
+    ASSERT_TRUE(output.IsInitialised());
+    const std::size_t before = output.GetLoadedSamples().size();
+
+    EventFan& fan = run.MakeFan(1000.0f, 0.0f);
+    ASSERT_TRUE(fan.myLoopSound.IsLoaded());
+    EXPECT_EQ(output.GetLoadedSamples().size(), before + 3);
+    fan.SetupSounds();
+    EXPECT_EQ(output.GetLoadedSamples().size(), before + 3);
+    EXPECT_TRUE(fan.IsLoopPlaying());
+    fan.StopSounds();
+    EXPECT_EQ(output.GetLoadedSamples().size(), before);
+
+    Qel::Settings::GetGameAssetsPath() = savedRoot;
+    GetAudioManager().SetBackend(&run.mySound);
 }
 
 TEST(FanTrigger, WithoutAFanItFiresButShakesNothing)
