@@ -1,4 +1,5 @@
-// Finds or replays the playthrough's input scripts, on the real game run headless.
+// Finds or replays the playthrough's input scripts, on the real game run headless (no device:
+// forked copies of a process with a GL context would hang).
 //
 //     playthrough replay <bin folder> <script folder>
 //         plays boot.txt and level1..6.txt and prints each level's end (the lines the
@@ -75,7 +76,7 @@ bool LoadScripts(Game& aGame, const fs::path& aFolder, int aUpTo)
 
 int Replay(const fs::path& aBin, const fs::path& aScripts)
 {
-    Game game(aBin, true, WIDTH, HEIGHT);
+    Game game(aBin, false, WIDTH, HEIGHT);
     if (!LoadScripts(game, aScripts, LEVEL_COUNT))
         return 1;
     const auto start = Clock::now();
@@ -219,7 +220,7 @@ struct Search
 
 int SearchLevel(const fs::path& aBin, const fs::path& aScripts, int aLevel, double aSeconds)
 {
-    Game game(aBin, true, WIDTH, HEIGHT);
+    Game game(aBin, false, WIDTH, HEIGHT);
     if (!LoadScripts(game, aScripts, aLevel - 1))
         return 1;
     game.Boot();
