@@ -3,7 +3,8 @@
 //
 //     playthrough replay <bin folder> <script folder>
 //         plays boot.txt and level1..6.txt and prints each level's end (the lines the
-//         playthrough test keeps as expected values) and the frames it took.
+//         playthrough test keeps as expected values) and the frames it took; replay-gl does
+//         the same on the GL device, with the game's models and clips.
 //     playthrough search <bin folder> <script folder> <level> [seconds]
 //         plays the scripts before the level, then searches the level's keys a quarter second
 //         at a time and writes levelN.txt when a run reaches the goal (or the ending).
@@ -74,9 +75,9 @@ bool LoadScripts(Game& aGame, const fs::path& aFolder, int aUpTo)
     return true;
 }
 
-int Replay(const fs::path& aBin, const fs::path& aScripts)
+int Replay(const fs::path& aBin, const fs::path& aScripts, bool aEngine)
 {
-    Game game(aBin, false, WIDTH, HEIGHT);
+    Game game(aBin, aEngine, WIDTH, HEIGHT);
     if (!LoadScripts(game, aScripts, LEVEL_COUNT))
         return 1;
     const auto start = Clock::now();
@@ -248,11 +249,11 @@ int main(int argc, char** argv)
     setenv("ALSOFT_DRIVERS", "null", 0);
     setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "replay" && argc == 4)
-        return Replay(fs::absolute(argv[2]), fs::absolute(argv[3]));
+    if ((mode == "replay" || mode == "replay-gl") && argc == 4)
+        return Replay(fs::absolute(argv[2]), fs::absolute(argv[3]), mode == "replay-gl");
     if (mode == "search" && (argc == 5 || argc == 6))
         return SearchLevel(fs::absolute(argv[2]), fs::absolute(argv[3]), std::atoi(argv[4]), argc == 6 ? std::atof(argv[5]) : 600.0);
-    std::fprintf(stderr, "usage: playthrough replay <bin folder> <script folder>\n"
+    std::fprintf(stderr, "usage: playthrough replay|replay-gl <bin folder> <script folder>\n"
                          "       playthrough search <bin folder> <script folder> <level 1-6> [seconds]\n");
     return 2;
 }
