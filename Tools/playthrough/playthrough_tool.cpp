@@ -50,7 +50,23 @@ const Qel::u32 CHOICES[] = {
     KEY_LEFT,
     KEY_LEFT | KEY_JUMP,
 };
-const Qel::u32 CONTINUATIONS[] = {KEY_RIGHT, KEY_RIGHT | KEY_JUMP, KEY_RIGHT | KEY_RUN | KEY_JUMP, 0};
+// Keys for a part of the lookahead, then others for the rest (a hop, then standing still).
+struct Continuation
+{
+    Qel::u32 myFirst;
+    int myFirstFrames;
+    Qel::u32 myThen;
+};
+const Continuation CONTINUATIONS[] = {
+    {KEY_RIGHT, LOOKAHEAD, 0},
+    {KEY_RIGHT | KEY_JUMP, LOOKAHEAD, 0},
+    {KEY_RIGHT | KEY_RUN | KEY_JUMP, LOOKAHEAD, 0},
+    {0, LOOKAHEAD, 0},
+    {KEY_RIGHT | KEY_JUMP, 20, 0},
+    {KEY_RIGHT | KEY_RUN | KEY_JUMP, 20, 0},
+    {KEY_JUMP, 20, 0},
+    {KEY_RIGHT, 10, 0},
+};
 
 bool LoadScripts(Game& aGame, const fs::path& aFolder, int aUpTo)
 {
@@ -160,9 +176,10 @@ struct Search
             if (best == DEAD || myGame.HasLevelEnded(myLevel))
                 return best;
             best = DEAD;
-            for (const Qel::u32 next : CONTINUATIONS)
+            for (const Continuation& next : CONTINUATIONS)
                 best = std::max(best, InChild([&] {
-                                    Hold(next, LOOKAHEAD);
+                                    if (Hold(next.myFirst, next.myFirstFrames))
+                                        Hold(next.myThen, LOOKAHEAD - next.myFirstFrames);
                                     return Worth(deaths, powerUp);
                                 }));
             return best;
