@@ -101,6 +101,8 @@ public:
     bool HasLevelEnded(int aLevel) const { return myEnded[static_cast<size_t>(aLevel - 1)]; }
     const LevelEnd& GetEnd(int aLevel) const { return myEnds[static_cast<size_t>(aLevel - 1)]; }
     int GetTotalFrames() const { return myTotalFrames; }
+    // Frames from the first logo until level 1 began loading.
+    int GetBootFrames() const { return myBootFrames; }
     LevelEnd Snapshot() const;
 
     StateStack& GetStack() { return *myStack; }

@@ -17,6 +17,8 @@ using namespace Playthrough;
 namespace
 {
 namespace fs = std::filesystem;
+// Fades and the level's load after the boot script's last key.
+constexpr int BOOT_AFTER_KEYS = 2 * FRAMES_PER_SECOND;
 
 fs::path ScriptFolder() { return fs::path(std::getenv("QEL_TEST_DATA")) / "playthrough"; }
 fs::path ExpectedFile() { return ScriptFolder() / "expected.txt"; }
@@ -102,9 +104,19 @@ TEST(Playthrough, FromTheLogosThroughEveryLevelToTheEndingCredits)
     Game game(bin, false, 1280, 720);
     LoadScripts(game);
     game.Boot();
+    // The boot script skips the logos and the film: level 1 starts soon after its last key.
+    ASSERT_TRUE(game.RunLevelTo(1, 0)) << game.GetFailure();
+    Script boot;
+    std::string error;
+    ASSERT_TRUE(boot.Load(BootScriptPath(ScriptFolder()), error)) << error;
+    EXPECT_LE(game.GetBootFrames(), boot.GetFrameCount() + BOOT_AFTER_KEYS) << "the film was not skipped";
     game.RunToCredits();
     ASSERT_EQ(game.GetPhase(), Game::Phase::Credits) << game.GetFailure();
     EXPECT_EQ(game.GetStack().GetTop(), &game.GetStack().GetEndingCredits());
+    // The credits show the run as the last level left it.
+    const EndingCreditsState& credits = game.GetStack().GetEndingCredits();
+    EXPECT_EQ(credits.GetScore(), game.GetEnd(LEVEL_COUNT).myScore);
+    EXPECT_EQ(credits.GetBatteries(), game.GetEnd(LEVEL_COUNT).myBatteries);
 
     std::string lines;
     for (int level = 1; level <= LEVEL_COUNT; ++level)
