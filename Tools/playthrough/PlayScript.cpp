@@ -35,6 +35,9 @@ bool ParseKeys(const std::string& aWord, Qel::u32& aKeys)
     aKeys = 0;
     if (aWord == "wait")
         return true;
+    // getline drops a last empty part: "right+" would read as "right".
+    if (aWord.empty() || aWord.front() == '+' || aWord.back() == '+' || aWord.find("++") != std::string::npos)
+        return false;
     std::stringstream parts(aWord);
     std::string part;
     while (std::getline(parts, part, '+'))
