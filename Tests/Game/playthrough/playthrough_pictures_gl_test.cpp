@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 constexpr int WIDTH = 1280;
 constexpr int HEIGHT = 720;
 constexpr int START_FRAME = 3 * FRAMES_PER_SECOND;
-constexpr int ENDING_FRAMES = 2 * FRAMES_PER_SECOND;
+constexpr int ENDING_FRAMES = FRAMES_PER_SECOND / 3;
 constexpr int CREDITS_FRAMES = 6 * FRAMES_PER_SECOND;
 }
 
