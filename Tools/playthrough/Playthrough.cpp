@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 namespace Playthrough
@@ -321,6 +322,40 @@ void Game::RunToCredits()
 {
     while (myPhase == Phase::Boot || myPhase == Phase::Level || myPhase == Phase::Ending)
         Frame();
+}
+
+bool LoadExpectedEnds(const std::filesystem::path& aFile, std::array<LevelEnd, LEVEL_COUNT>& aEnds,
+                      std::string& aError)
+{
+    std::ifstream in(aFile, std::ios::binary);
+    if (!in)
+    {
+        aError = aFile.string() + ": cannot be read";
+        return false;
+    }
+    std::string line;
+    int level = 0;
+    int number = 0;
+    while (std::getline(in, line))
+    {
+        ++number;
+        if (line.empty() || line[0] == '#')
+            continue;
+        LevelEnd end;
+        if (level == LEVEL_COUNT || !end.Parse(line) || end.myLevel != level + 1)
+        {
+            aError = aFile.string() + ":" + std::to_string(number) + ": expected the end of level " +
+                     std::to_string(level + 1) + " (fields and their hash), got '" + line + "'";
+            return false;
+        }
+        aEnds[static_cast<size_t>(level++)] = end;
+    }
+    if (level != LEVEL_COUNT)
+    {
+        aError = aFile.string() + ": " + std::to_string(level) + " levels, not " + std::to_string(LEVEL_COUNT);
+        return false;
+    }
+    return true;
 }
 
 std::filesystem::path BootScriptPath(const std::filesystem::path& aFolder) { return aFolder / "boot.txt"; }

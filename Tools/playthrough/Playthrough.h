@@ -140,6 +140,11 @@ private:
     std::function<void()> myBeforePresent;
 };
 
+// The expected ends, one line a level in order (# comments); false, with the file and line in
+// aError, on anything else.
+bool LoadExpectedEnds(const std::filesystem::path& aFile, std::array<LevelEnd, LEVEL_COUNT>& aEnds,
+                      std::string& aError);
+
 // Script files: boot.txt and levelN.txt in aFolder.
 std::filesystem::path BootScriptPath(const std::filesystem::path& aFolder);
 std::filesystem::path LevelScriptPath(const std::filesystem::path& aFolder, int aLevel);

@@ -1,10 +1,11 @@
 // Finds or replays the playthrough's input scripts, on the real game run headless (no device:
 // forked copies of a process with a GL context would hang).
 //
-//     playthrough replay <bin folder> <script folder>
-//         plays boot.txt and level1..6.txt and prints each level's end (the lines the
-//         playthrough test keeps as expected values) and the frames it took; replay-gl does
-//         the same on the GL device, with the game's models and clips.
+//     playthrough replay-gl <bin folder> <script folder>
+//         plays boot.txt and level1..6.txt on the GL device, with the game's models and clips,
+//         and prints each level's end (the lines the playthrough test keeps as expected values)
+//         and the frames it took; replay does the same headless, as the search sees the game
+//         (without clips the ending is shorter: its frames differ).
 //     playthrough search <bin folder> <script folder> <level> [seconds]
 //         plays the scripts before the level, then searches the level's keys a quarter second
 //         at a time and writes levelN.txt when a run reaches the goal (or the ending).

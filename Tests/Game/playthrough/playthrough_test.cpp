@@ -1,10 +1,12 @@
-// The whole game on recorded input, headless: boot through the logos, the main menu and the
+// The whole game on recorded input, on the GL device with its models and clips (the ending
+// lasts as long as its clip) but drawing nothing: boot through the logos, the main menu and the
 // intro film into level 1, every level to its goal, level 6's ending and the ending credits.
 // Each level's end (player position, score, batteries, lives, clock, deaths, frames) is
 // compared with Tests/data/playthrough/expected.txt; a change in the gameplay shows there.
 // After a deliberate change, QEL_PLAYTHROUGH_UPDATE=1 rewrites the expected file (and the run
 // must still reach the credits). New scripts come from build/tools/playthrough search.
 #include "Playthrough.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -97,11 +99,55 @@ TEST(LevelEnd, LinesRoundTripAndAHandEditShows)
     EXPECT_FALSE(read.Parse("level=1 frames=2"));
 }
 
+TEST(LevelEnd, AnExpectedFileNeedsEveryLevelInOrder)
+{
+    std::string good = "# ends\n";
+    for (int level = 1; level <= LEVEL_COUNT; ++level)
+    {
+        LevelEnd end;
+        end.myLevel = level;
+        end.myScore = 100 * level;
+        good += end.Format() + "\n";
+    }
+    const std::string second = good.substr(good.find("level=2"), good.find("level=3") - good.find("level=2"));
+    std::string swapped = good;
+    swapped.erase(swapped.find("level=2"), second.size());
+    swapped += second;
+    const struct
+    {
+        const char* what;
+        std::string text;
+        const char* error;
+    } cases[] = {
+        {"every level", good, ""},
+        {"one level short", good.substr(0, good.find("level=6")), "5 levels"},
+        {"out of order", swapped, "expected the end of level 2"},
+        {"one level too many", good + second, "expected the end of level 7"},
+        {"a field edited", std::string(good).replace(good.find("score=300"), 9, "score=301"), ":4: expected"},
+    };
+    QelTest::TempFolder folder;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        std::array<LevelEnd, LEVEL_COUNT> ends{};
+        std::string error;
+        const bool ok = LoadExpectedEnds(folder.Write("expected.txt", c.text), ends, error);
+        EXPECT_EQ(ok, std::string(c.error).empty());
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        if (ok)
+            for (int level = 1; level <= LEVEL_COUNT; ++level)
+                EXPECT_EQ(ends[static_cast<size_t>(level - 1)].myScore, 100 * level);
+        else
+            EXPECT_NE(error.find("expected.txt"), std::string::npos) << error;
+    }
+}
+
 TEST(Playthrough, FromTheLogosThroughEveryLevelToTheEndingCredits)
 {
     const char* bin = std::getenv("QEL_BIN_DIR");
     ASSERT_NE(bin, nullptr);
-    Game game(bin, false, 1280, 720);
+    Game game(bin, true, 1280, 720);
+    ASSERT_TRUE(game.HasEngine()) << game.GetFailure();
     LoadScripts(game);
     game.Boot();
     // The boot script skips the logos and the film: level 1 starts soon after its last key.
@@ -128,18 +174,9 @@ TEST(Playthrough, FromTheLogosThroughEveryLevelToTheEndingCredits)
             << "# Each level's end on the recorded playthrough; rewritten by QEL_PLAYTHROUGH_UPDATE=1.\n" << lines;
         return;
     }
-    std::ifstream in(ExpectedFile());
-    ASSERT_TRUE(in) << ExpectedFile() << " is missing: run with QEL_PLAYTHROUGH_UPDATE=1";
-    std::string line;
-    int level = 0;
-    while (std::getline(in, line))
-    {
-        if (line.empty() || line[0] == '#')
-            continue;
-        LevelEnd expected;
-        ASSERT_TRUE(expected.Parse(line)) << ExpectedFile() << ": cannot read '" << line << "'";
-        ASSERT_EQ(expected.myLevel, ++level) << ExpectedFile();
-        EXPECT_EQ(game.GetEnd(level).Differences(expected), "") << "level " << level << " ended differently";
-    }
-    EXPECT_EQ(level, LEVEL_COUNT) << ExpectedFile();
+    std::array<LevelEnd, LEVEL_COUNT> expected;
+    ASSERT_TRUE(LoadExpectedEnds(ExpectedFile(), expected, error)) << error << " (QEL_PLAYTHROUGH_UPDATE=1 writes it)";
+    for (int level = 1; level <= LEVEL_COUNT; ++level)
+        EXPECT_EQ(game.GetEnd(level).Differences(expected[static_cast<size_t>(level - 1)]), "")
+            << "level " << level << " ended differently";
 }
