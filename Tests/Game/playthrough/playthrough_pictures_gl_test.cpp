@@ -99,7 +99,7 @@ TEST(PlaythroughPictures, EveryLevelAtItsStartMiddleAndGoal)
     picture = "ending";
     game.Frame(true);
     game.RunToCredits();
-    ASSERT_EQ(game.GetPhase(), Game::Phase::Credits) << game.GetFailure();
+    ASSERT_TRUE(game.GetPhase() == Game::Phase::Credits) << game.GetFailure();
     for (int frame = 0; frame < CREDITS_FRAMES; ++frame)
         game.Frame();
     picture = "credits";
