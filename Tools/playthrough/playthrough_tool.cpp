@@ -104,7 +104,7 @@ int Replay(const fs::path& aBin, const fs::path& aScripts, bool aEngine)
     for (int level = 1; level <= LEVEL_COUNT; ++level)
         if (game.HasLevelEnded(level))
             std::printf("%s\n", game.GetEnd(level).Format().c_str());
-    std::printf("%d frames in %.1f s%s%s\n", game.GetTotalFrames(), seconds,
+    std::printf("%d frames (%d before level 1) in %.1f s%s%s\n", game.GetTotalFrames(), game.GetBootFrames(), seconds,
                 game.GetPhase() == Game::Phase::Credits ? ", ending credits reached" : ", failed: ",
                 game.GetFailure().c_str());
     return game.GetPhase() == Game::Phase::Credits ? 0 : 1;

@@ -167,7 +167,7 @@ TEST(Playthrough, FromTheLogosThroughEveryLevelToTheEndingCredits)
     std::string lines;
     for (int level = 1; level <= LEVEL_COUNT; ++level)
         lines += game.GetEnd(level).Format() + "\n";
-    std::printf("%s%d frames\n", lines.c_str(), game.GetTotalFrames());
+    std::printf("%s%d frames, %d of them before level 1\n", lines.c_str(), game.GetTotalFrames(), game.GetBootFrames());
     if (const char* update = std::getenv("QEL_PLAYTHROUGH_UPDATE"); update && std::string(update) == "1")
     {
         std::ofstream(ExpectedFile(), std::ios::binary)
