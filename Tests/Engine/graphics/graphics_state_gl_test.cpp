@@ -139,6 +139,51 @@ TEST_F(GraphicsStateGLTest, CameraIsSentOnlyWhenItsStampChanged)
     EXPECT_EQ(ReadBlock<CameraBlock>(myStates->GetCameraBuffer()).myView[12], 0.0f);
 }
 
+// Blocks equal to what their buffer holds are not uploaded again; a buffer must still follow
+// every change, back to an earlier value too, across frames and pushes.
+TEST_F(GraphicsStateGLTest, BlockBuffersFollowTheTopStateAcrossFramesAndRepeats)
+{
+    struct Step
+    {
+        float threshold;
+        u32 lights;
+        float cameraX;
+    };
+    const Step steps[] = {{0.0f, 0, 0.0f}, {0.5f, 2, 30.0f}, {0.5f, 2, 30.0f}, {0.0f, 0, 0.0f}, {0.25f, 2, 0.0f}};
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        myStates->BeginFrame(static_cast<float>(frame), 0.1f);
+        for (const Step& step : steps)
+        {
+            myStates->Push();
+            myStates->SetAlphaTestThreshold(step.threshold);
+            myStates->SetLightCount(step.lights);
+            Camera camera = myStates->GetCamera();
+            camera.SetPosition({step.cameraX, 0.0f, 0.0f});
+            myStates->SetCamera(camera);
+            myStates->Apply(false);
+            const GraphicsState& top = myStates->GetTop();
+            const AlphaTestBlock alpha = PackAlphaTestBlock(top);
+            const LightBlock lights = PackLightBlock(top);
+            const CameraBlock cameraBlock = PackCameraBlock(top.myCamera);
+            const AlphaTestBlock sentAlpha = ReadBlock<AlphaTestBlock>(myStates->GetAlphaTestBuffer());
+            const LightBlock sentLights = ReadBlock<LightBlock>(myStates->GetLightBuffer());
+            const CameraBlock sentCamera = ReadBlock<CameraBlock>(myStates->GetCameraBuffer());
+            EXPECT_EQ(std::memcmp(&sentAlpha, &alpha, sizeof(alpha)), 0) << frame << " " << step.threshold;
+            EXPECT_EQ(std::memcmp(&sentLights, &lights, sizeof(lights)), 0) << frame << " " << step.lights;
+            EXPECT_EQ(std::memcmp(&sentCamera, &cameraBlock, sizeof(cameraBlock)), 0) << frame << " " << step.cameraX;
+            myStates->Pop();
+        }
+        // Popped back to the frame's base state: its blocks are in the buffers again.
+        myStates->Apply(false);
+        const CameraBlock base = PackCameraBlock(myStates->GetTop().myCamera);
+        const CameraBlock sent = ReadBlock<CameraBlock>(myStates->GetCameraBuffer());
+        EXPECT_EQ(std::memcmp(&sent, &base, sizeof(base)), 0) << frame;
+        EXPECT_EQ(ReadBlock<AlphaTestBlock>(myStates->GetAlphaTestBuffer()).myThreshold,
+                  myStates->GetTop().myAlphaTestThreshold);
+    }
+}
+
 // The GLSL declarations of the prologue and the C++ mirrors agree on every size and offset.
 TEST_F(GraphicsStateGLTest, PrologueBlocksMatchTheEngineMirrors)
 {

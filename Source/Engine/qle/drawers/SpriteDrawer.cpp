@@ -23,9 +23,14 @@ constexpr size_t BATCH_BYTES = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance)
 constexpr size_t FIRST_SEGMENT_BYTES = 4 * BATCH_BYTES;
 constexpr size_t MAX_SEGMENT_BYTES = 64 * BATCH_BYTES;
 
-void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra, SpriteInstance& aOut)
+// The colour table is looked up once per Draw, not once per record.
+inline void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra,
+                        const impl::SrgbByteTable& aTable, SpriteInstance& aOut)
 {
-    PackLinearColor(aColor, aOut.myColor);
+    aOut.myColor[0] = impl::SrgbToLinear(aColor.r, aTable);
+    aOut.myColor[1] = impl::SrgbToLinear(aColor.g, aTable);
+    aOut.myColor[2] = impl::SrgbToLinear(aColor.b, aTable);
+    aOut.myColor[3] = aColor.a;
     aOut.myUVRect[0] = aUVRect.x;
     aOut.myUVRect[1] = aUVRect.y;
     aOut.myUVRect[2] = aUVRect.z;
@@ -36,7 +41,8 @@ void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& a
     aOut.myExtra[3] = aExtra.y;
 }
 
-void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, SpriteInstance& aOut)
+inline void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, const impl::SrgbByteTable& aTable,
+                  SpriteInstance& aOut)
 {
     const float sx = aRecord.mySize.x * aRecord.myScale.x;
     const float sy = aRecord.mySize.y * aRecord.myScale.y;
@@ -64,10 +70,11 @@ void Build(const Sprite2DInstanceData& aRecord, const float* aTransform, SpriteI
         w[8 + k] = t2[k];
         w[12 + k] = tx * t0[k] + ty * t1[k] + t3[k];
     }
-    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aOut);
+    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aTable, aOut);
 }
 
-void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, SpriteInstance& aOut)
+inline void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, const impl::SrgbByteTable& aTable,
+                  SpriteInstance& aOut)
 {
     const float* m = aRecord.myTransform.GetData();
     float* w = aOut.myWorld;
@@ -75,7 +82,7 @@ void Build(const Sprite3DInstanceData& aRecord, const float* aTransform, SpriteI
         for (int k = 0; k < 4; ++k)
             w[4 * r + k] = m[4 * r] * aTransform[k] + m[4 * r + 1] * aTransform[4 + k] +
                            m[4 * r + 2] * aTransform[8 + k] + m[4 * r + 3] * aTransform[12 + k];
-    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aOut);
+    WriteCommon(aRecord.myUVRect, aRecord.myColor, aRecord.myExtra, aTable, aOut);
 }
 
 const Matrix4x4& CurrentTransform()
@@ -88,12 +95,12 @@ const Matrix4x4& CurrentTransform()
 
 void BuildSpriteInstance(const Sprite2DInstanceData& aRecord, const Matrix4x4& aTransform, SpriteInstance& aOut)
 {
-    Build(aRecord, aTransform.GetData(), aOut);
+    Build(aRecord, aTransform.GetData(), impl::GetSrgbByteTable(), aOut);
 }
 
 void BuildSpriteInstance(const Sprite3DInstanceData& aRecord, const Matrix4x4& aTransform, SpriteInstance& aOut)
 {
-    Build(aRecord, aTransform.GetData(), aOut);
+    Build(aRecord, aTransform.GetData(), impl::GetSrgbByteTable(), aOut);
 }
 
 // ---- SpriteBatchScope --------------------------------------------------------------------------
@@ -147,21 +154,24 @@ void SpriteBatchScope::DrawRecords(const Record* aRecords, size_t aCount)
     if (!mySpriteDrawer)
         return;
     QEL_ASSERT_TEXT(myInstanceCount < SpriteDrawer::BATCH_SIZE, "myInstanceCount < BATCH_SIZE");
-    // A batch without a shader to draw with takes nothing.
-    if (!myMappedInstances)
-        return;
     const float* transform = CurrentTransform().GetData();
+    const impl::SrgbByteTable& table = impl::GetSrgbByteTable();
     for (size_t i = 0; i < aCount; ++i)
     {
         const Record& record = aRecords[i];
         if (record.mySkip)
             continue;
-        Build(record, transform, myMappedInstances[myInstanceCount]);
-        if (++myInstanceCount == SpriteDrawer::BATCH_SIZE)
+        // Instances are mapped when the first one is written, so a draw that ends a batch exactly
+        // full, or a batch that stays empty, maps nothing.
+        if (!myMappedInstances)
         {
-            Flush();
             Map();
+            if (!myMappedInstances)
+                return;   // a batch without a shader to draw with takes nothing
         }
+        Build(record, transform, table, myMappedInstances[myInstanceCount]);
+        if (++myInstanceCount == SpriteDrawer::BATCH_SIZE)
+            Flush();
     }
 }
 
@@ -187,6 +197,7 @@ void SpriteDrawer::InitCpuSide()
 bool SpriteDrawer::InitWithoutDevice()
 {
     InitCpuSide();
+    myWritesInPlace = false;
     myIsLoaded = true;
     return true;
 }
@@ -203,6 +214,7 @@ bool SpriteDrawer::Init()
     myVertexBuffer =
         impl::gl::CreateVertexBuffer(sizeof(myQuadVertices), myQuadVertices, impl::gl::BufferUsage::Static);
     myIsLoaded = static_cast<bool>(myVertexBuffer);
+    myWritesInPlace = myIsLoaded;
     return myIsLoaded;
 }
 
@@ -235,13 +247,23 @@ SpriteBatchScope SpriteDrawer::BeginBatch(const SpriteSharedData& aSharedData)
     myIsInBatch = true;
     myBatchShader = nullptr;
     myBatchCanDraw = BindBatch(aSharedData);
+    // The scope maps its instances when it takes the first one.
     scope.mySpriteDrawer = this;
-    if (myBatchCanDraw)
-        scope.Map();
     return scope;
 }
 
-SpriteInstance* SpriteDrawer::MapInstances() { return myBatchCanDraw ? myStaging.get() : nullptr; }
+SpriteInstance* SpriteDrawer::MapInstances()
+{
+    if (!myBatchCanDraw)
+        return nullptr;
+    if (myWritesInPlace && myBatchShader)
+    {
+        // Straight into the ring: the instances are written once, where the GPU reads them.
+        if (void* mapped = myInstanceStream.Map(BATCH_BYTES, myMappedOffset))
+            return static_cast<SpriteInstance*>(mapped);
+    }
+    return myStaging.get();
+}
 
 void SpriteDrawer::FlushInstances(u64 aCount)
 {
@@ -251,21 +273,34 @@ void SpriteDrawer::FlushInstances(u64 aCount)
     ++myStatistics.myDrawCalls;
     myStatistics.myInstances += aCount;
     myStatistics.myLastDrawInstances = aCount;
-    SubmitInstances(myStaging.get(), aCount);
+    if (myInstanceStream.IsMapped())
+    {
+        myInstanceStream.Unmap(static_cast<size_t>(aCount) * sizeof(SpriteInstance));
+        DrawFromStream(myMappedOffset, aCount);
+    }
+    else
+    {
+        SubmitInstances(myStaging.get(), aCount);
+    }
 }
 
 void SpriteDrawer::SubmitInstances(const SpriteInstance* aInstances, u64 aCount)
 {
-    GraphicsStateStack* stack = GraphicsStateStack::GetActive();
     // An empty flush is counted but sends nothing.
+    if (!myBatchShader || !GraphicsStateStack::GetActive() || aCount == 0)
+        return;
+    DrawFromStream(myInstanceStream.Write(aInstances, static_cast<size_t>(aCount) * sizeof(SpriteInstance)), aCount);
+}
+
+void SpriteDrawer::DrawFromStream(size_t aOffset, u64 aCount)
+{
+    GraphicsStateStack* stack = GraphicsStateStack::GetActive();
     if (!myBatchShader || !stack || aCount == 0)
         return;
-    const size_t offset =
-        myInstanceStream.Write(aInstances, static_cast<size_t>(aCount) * sizeof(SpriteInstance));
     const u32 buffers[2] = {myVertexBuffer.Get(), myInstanceStream.GetBuffer()};
     const u32 strides[2] = {sizeof(QuadVertex), sizeof(SpriteInstance)};
     // No base instance in GL 3.3: the instance attributes point at this flush's part of the ring.
-    const u32 offsets[2] = {0, static_cast<u32>(offset)};
+    const u32 offsets[2] = {0, static_cast<u32>(aOffset)};
     const bool otherDrawingCame = ourDrawCallCount != myBoundDrawCount + 1 ||
                                   DX11::GetStateEpoch() != myBoundStateEpoch ||
                                   DeviceContext::GetInputLayout() != myBatchShader->GetInputLayout();

@@ -157,7 +157,9 @@ protected:
     bool InitWithoutDevice();
     // Binds what a batch draws with; false when there is nothing to draw with.
     virtual bool BindBatch(const SpriteSharedData& aSharedData);
-    // One instanced draw of the first aCount staged instances.
+    // One instanced draw of the first aCount staged instances. A drawer loaded by Init writes its
+    // instances straight into the device's ring instead and comes here only when that cannot be
+    // mapped.
     virtual void SubmitInstances(const SpriteInstance* aInstances, u64 aCount);
 
 private:
@@ -167,6 +169,8 @@ private:
     void FlushInstances(u64 aCount);
     void EndBatch();
     void InitCpuSide();
+    // The instanced draw of aCount instances at aOffset in the ring.
+    void DrawFromStream(size_t aOffset, u64 aCount);
 
     impl::gl::Buffer myVertexBuffer;
     // Instances of every flush, one after another (see SpriteInstanceStream).
@@ -188,6 +192,9 @@ private:
     u32 myBoundDrawCount = 0;
     u64 myBoundStateEpoch = 0;
     bool myBatchCanDraw = false;
+    // Loaded by Init: instances are mapped in the ring (at myMappedOffset) rather than staged.
+    bool myWritesInPlace = false;
+    size_t myMappedOffset = 0;
     Statistics myStatistics;
 };
 }

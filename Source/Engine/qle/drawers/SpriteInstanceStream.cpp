@@ -33,6 +33,7 @@ bool SpriteInstanceStream::Init(size_t aSegmentBytes, size_t aMaxSegmentBytes)
     myMaxSegmentBytes = aMaxSegmentBytes < aSegmentBytes ? aSegmentBytes : aMaxSegmentBytes;
     mySegment = 0;
     myOffset = 0;
+    myMappedBytes = 0;
     return static_cast<bool>(myBuffer);
 }
 
@@ -70,9 +71,40 @@ void SpriteInstanceStream::EnterNextSegment()
     myOffset = static_cast<size_t>(next) * mySegmentBytes;
 }
 
+void* SpriteInstanceStream::Map(size_t aMaxBytes, size_t& aOffset)
+{
+    QEL_ASSERT(aMaxBytes > 0 && aMaxBytes <= mySegmentBytes && myMappedBytes == 0);
+    if (myOffset + aMaxBytes > (static_cast<size_t>(mySegment) + 1) * mySegmentBytes)
+        EnterNextSegment();
+    aOffset = myOffset;
+    glBindBuffer(GL_ARRAY_BUFFER, myBuffer.Get());
+    // As in Write: nothing in flight reads this range. Only the part written is flushed.
+    void* target = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(myOffset), static_cast<GLsizeiptr>(aMaxBytes),
+                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT |
+                                        GL_MAP_FLUSH_EXPLICIT_BIT);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (target)
+        myMappedBytes = aMaxBytes;
+    return target;
+}
+
+void SpriteInstanceStream::Unmap(size_t aUsedBytes)
+{
+    if (myMappedBytes == 0)
+        return;
+    QEL_ASSERT(aUsedBytes <= myMappedBytes);
+    glBindBuffer(GL_ARRAY_BUFFER, myBuffer.Get());
+    if (aUsedBytes > 0)
+        glFlushMappedBufferRange(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(aUsedBytes));
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    myOffset += aUsedBytes;
+    myMappedBytes = 0;
+}
+
 size_t SpriteInstanceStream::Write(const void* aData, size_t aBytes)
 {
-    QEL_ASSERT(aBytes > 0 && aBytes <= mySegmentBytes);
+    QEL_ASSERT(aBytes > 0 && aBytes <= mySegmentBytes && myMappedBytes == 0);
     if (myOffset + aBytes > (static_cast<size_t>(mySegment) + 1) * mySegmentBytes)
         EnterNextSegment();
     const size_t offset = myOffset;

@@ -30,6 +30,14 @@ public:
     // they are.
     size_t Write(const void* aData, size_t aBytes);
 
+    // Maps room for up to aMaxBytes (1 to the first segment size) at the ring's front for writing
+    // in place; aOffset is where the room starts in GetBuffer. Null when the driver cannot map (then
+    // Write still works). Every Map is followed by one Unmap before the buffer is drawn from.
+    void* Map(size_t aMaxBytes, size_t& aOffset);
+    // Ends the mapping; the first aUsedBytes written stay (the ring moves on by that much).
+    void Unmap(size_t aUsedBytes);
+    bool IsMapped() const { return myMappedBytes != 0; }
+
     u32 GetBuffer() const { return myBuffer.Get(); }
     size_t GetSegmentBytes() const { return mySegmentBytes; }
 
@@ -43,6 +51,7 @@ private:
     size_t myMaxSegmentBytes = 0;
     u32 mySegment = 0;
     size_t myOffset = 0;
+    size_t myMappedBytes = 0;
     // GLsync of each segment's last lap; null when none is pending.
     void* myFences[SEGMENT_COUNT] = {};
 };

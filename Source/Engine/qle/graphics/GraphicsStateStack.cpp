@@ -200,6 +200,9 @@ bool GraphicsStateStack::Init(TextureManager* aTextureManager)
     myFrameBuffer = impl::gl::CreateUniformBuffer(sizeof(FrameBlock));
     myCameraBuffer = impl::gl::CreateUniformBuffer(sizeof(CameraBlock));
     myLightBuffer = impl::gl::CreateUniformBuffer(sizeof(LightBlock));
+    mySentAlphaTest.Forget();
+    mySentCamera.Forget();
+    mySentLights.Forget();
     if (!myAlphaTestBuffer || !myFrameBuffer || !myCameraBuffer || !myLightBuffer)
         return false;
 
@@ -410,19 +413,12 @@ void GraphicsStateStack::ApplyState(const GraphicsState& aState, bool aForce)
             glBindSampler(unit, sampler);
     }
     if (mask & APPLY_ALPHA_TEST)
-    {
-        const AlphaTestBlock block = PackAlphaTestBlock(top);
-        impl::gl::UpdateUniformBuffer(myAlphaTestBuffer, 0, sizeof(block), &block);
-    }
+        mySentAlphaTest.Send(myAlphaTestBuffer, PackAlphaTestBlock(top));
     if (mask & APPLY_CAMERA)
-    {
-        const CameraBlock block = PackCameraBlock(top.myCamera);
-        impl::gl::UpdateUniformBuffer(myCameraBuffer, 0, sizeof(block), &block);
-    }
+        mySentCamera.Send(myCameraBuffer, PackCameraBlock(top.myCamera));
     if (mask & APPLY_LIGHTS)
     {
-        const LightBlock block = PackLightBlock(top);
-        impl::gl::UpdateUniformBuffer(myLightBuffer, 0, sizeof(block), &block);
+        mySentLights.Send(myLightBuffer, PackLightBlock(top));
         BindEnvironmentMap(top);
     }
     if (mask & APPLY_BLOCK_BINDINGS)

@@ -13,6 +13,7 @@
 #include "math/Vector.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace Qel
@@ -148,7 +149,8 @@ public:
     void SetAlphaTestThreshold(float aThreshold);
     void SetAlphaTestVector(const Vector4f& aVector);
 
-    // Each call takes a new stamp, so the camera block is sent again even for an equal camera.
+    // Each call takes a new stamp, so Apply marks the camera block for sending even for an equal
+    // camera (its bytes reach GL only when they differ from what the buffer holds).
     void SetCamera(const Camera& aCamera);
     void SetScreenSpaceCamera();
     // Read only: a camera changes through SetCamera, which is what marks it for sending.
@@ -200,6 +202,27 @@ private:
     std::pair<float, float> GetRenderSize() const;
     void BindEnvironmentMap(const GraphicsState& aState) const;
 
+    // The bytes a block buffer last received. Only the stack writes these buffers, so a block
+    // equal to them is not sent again: a frame that starts with the same camera, lights and alpha
+    // test as the last one uploads nothing for them (an upload may wait for draws still reading
+    // the buffer).
+    template <typename Block>
+    struct SentBlock
+    {
+        Block myBlock;
+        bool myIsValid = false;
+
+        void Forget() { myIsValid = false; }
+        void Send(const impl::gl::Buffer& aBuffer, const Block& aBlock)
+        {
+            if (myIsValid && std::memcmp(&myBlock, &aBlock, sizeof(Block)) == 0)
+                return;
+            impl::gl::UpdateUniformBuffer(aBuffer, 0, sizeof(Block), &aBlock);
+            myBlock = aBlock;
+            myIsValid = static_cast<bool>(aBuffer);
+        }
+    };
+
     GraphicsState myLastApplied;
     std::vector<GraphicsState> myRenderStateStack;
     u32 myAlphaTestCounter = 0;
@@ -210,6 +233,9 @@ private:
     impl::gl::Buffer myFrameBuffer;
     impl::gl::Buffer myCameraBuffer;
     impl::gl::Buffer myLightBuffer;
+    SentBlock<AlphaTestBlock> mySentAlphaTest;
+    SentBlock<CameraBlock> mySentCamera;
+    SentBlock<LightBlock> mySentLights;
     Texture* myWhiteCubeMap = nullptr;
     Texture* myHorizonCubeMap = nullptr;
     TextureManager* myTextureManager = nullptr;
