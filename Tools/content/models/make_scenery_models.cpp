@@ -93,20 +93,20 @@ const SwatchDef& SwatchOf(int aSwatch)
     static const std::vector<SwatchDef> swatches = {
         {{0.10, 0.30, 0.20}}, {{0.17, 0.43, 0.25}}, {{0.32, 0.56, 0.22}}, {{0.46, 0.66, 0.28}}, {{0.45, 0.28, 0.14}},
         {{0.28, 0.17, 0.08}}, {{0.55, 0.53, 0.56}}, {{0.40, 0.38, 0.45}}, {{0.72, 0.52, 0.92}, false, {0.45, 0.25, 0.62}},
-        {{0.22, 0.48, 0.22}}, {{0.35, 0.60, 0.27}}, {{0.86, 0.82, 0.72}},
+        {{0.20, 0.42, 0.22}}, {{0.31, 0.53, 0.26}}, {{0.86, 0.82, 0.72}},
         // forest backdrops: lilac mist far, blue-green hills, dark pines near
         {{0.60, 0.57, 0.76}, true}, {{0.50, 0.48, 0.68}, true}, {{0.76, 0.72, 0.88}, true},
         {{0.24, 0.47, 0.52}, true}, {{0.19, 0.40, 0.46}, true}, {{0.13, 0.33, 0.38}, true},
         {{0.06, 0.21, 0.21}, true}, {{0.09, 0.27, 0.25}, true}, {{0.05, 0.15, 0.15}, true},
-        {{0.14, 0.36, 0.22}}, {{0.10, 0.26, 0.18}},
+        {{0.11, 0.27, 0.24}}, {{0.08, 0.20, 0.19}},
         // factory
         {{0.80, 0.62, 0.28}}, {{0.58, 0.42, 0.18}}, {{0.72, 0.40, 0.22}}, {{0.50, 0.26, 0.14}}, {{0.26, 0.26, 0.29}},
         {{0.15, 0.15, 0.18}}, {{0.55, 0.60, 0.68}}, {{1.0, 0.55, 0.12}, false, {0.9, 0.42, 0.08}},
         {{1.0, 0.82, 0.45}, false, {1.0, 0.72, 0.35}}, {{0.46, 0.22, 0.16}}, {{0.32, 0.15, 0.11}},
         // factory backdrops: night-blue skyline, soot machinery, furnace windows
-        {{0.20, 0.22, 0.42}, true}, {{0.16, 0.17, 0.35}, true}, {{0.95, 0.66, 0.30}, true},
+        {{0.20, 0.22, 0.42}, true}, {{0.16, 0.17, 0.35}, true}, {{0.72, 0.52, 0.30}, true},
         {{0.13, 0.14, 0.27}, true}, {{0.10, 0.11, 0.22}, true}, {{0.85, 0.42, 0.12}, true},
-        {{0.07, 0.07, 0.12}, true}, {{0.12, 0.11, 0.17}, true}, {{1.0, 0.50, 0.14}, true},
+        {{0.07, 0.07, 0.12}, true}, {{0.12, 0.11, 0.17}, true}, {{0.62, 0.30, 0.10}, true},
         {{0.16, 0.15, 0.19}}, {{0.24, 0.22, 0.26}},
     };
     return swatches[static_cast<size_t>(aSwatch)];
@@ -366,7 +366,7 @@ void Fence(Builder b)
 
 void Mushrooms(Builder b)
 {
-    const double at[3][3] = {{-30, 46, 1.0}, {18, 30, 0.7}, {46, 38, 0.85}};
+    const double at[3][3] = {{-48, 74, 1.6}, {28, 48, 1.1}, {74, 60, 1.35}};
     for (const auto& m : at)
     {
         b.Frustum({m[0], 0, 0}, {m[0], m[1], 0}, 8 * m[2], 6 * m[2], 6, Cream);
@@ -403,10 +403,10 @@ void Pipes(Builder b)
 void Girder(Builder b)
 {
     constexpr double H = 520, W = 60;
-    b.Box({-W, H / 2, 0}, {9, H / 2, 9}, Soot);
-    b.Box({W, H / 2, 0}, {9, H / 2, 9}, Soot);
+    b.Box({-W, H / 2, 0}, {9, H / 2, 9}, SootDark);
+    b.Box({W, H / 2, 0}, {9, H / 2, 9}, SootDark);
     for (int i = 0; i <= 4; ++i)
-        b.Box({0, 10 + i * 125.0, 0}, {W + 12, 7, 11}, Steel);
+        b.Box({0, 10 + i * 125.0, 0}, {W + 12, 7, 11}, Soot);
     const double diagonal = std::atan2(125.0, 2 * W) * 180.0 / PI, length = std::hypot(125.0, 2 * W) / 2;
     for (int i = 0; i < 4; ++i)
         b.Box({0, 72 + i * 125.0, -4}, {length, 5, 5}, SootDark, i % 2 ? diagonal : -diagonal);
@@ -418,10 +418,10 @@ void Girder(Builder b)
 void Boiler(Builder b)
 {
     b.Frustum({0, 0, 0}, {0, 30, 0}, 100, 100, 10, SootDark);
-    b.Frustum({0, 30, 0}, {0, 230, 0}, 92, 92, 10, Copper);
+    b.Frustum({0, 30, 0}, {0, 230, 0}, 92, 92, 10, CopperDark);
     for (double y : {60.0, 200.0})
         b.Frustum({0, y - 8, 0}, {0, y + 8, 0}, 97, 97, 10, Brass);
-    b.Frustum({0, 230, 0}, {0, 285, 0}, 92, 40, 10, CopperDark);
+    b.Frustum({0, 230, 0}, {0, 285, 0}, 92, 40, 10, Copper);
     b.Frustum({0, 285, 0}, {0, 420, 0}, 18, 18, 6, Soot);
     b.Frustum({0, 420, 0}, {0, 436, 0}, 26, 26, 6, SootDark);
     // A glowing gauge and the firebox door.
@@ -530,7 +530,7 @@ void HillsForest(Builder b)
 void NearForest(Builder b)
 {
     WavyGround(b, 7, 60, 60, 10, NearGround);
-    PineRow(b, 7, 150, 40, 60, 380, 820, 0, NearTrees, NearTreesLit);
+    PineRow(b, 7, 160, 40, 60, 300, 600, 0, NearTrees, NearTreesLit);
 }
 
 void RidgeForest(Builder b)
@@ -538,7 +538,7 @@ void RidgeForest(Builder b)
     // A faceted mossy knoll: a strip of tilted triangles so the light picks out the facets.
     constexpr int COLUMNS = 12;
     constexpr double HALF = 950, STEP = 2 * HALF / COLUMNS;
-    auto height = [](int c) { return c == 0 || c == COLUMNS ? 0.0 : 260.0 + 260.0 * std::sin(PI * c / COLUMNS) + 90.0 * Hash(c, 8, 1); };
+    auto height = [](int c) { return c == 0 || c == COLUMNS ? 0.0 : 150.0 + 190.0 * std::sin(PI * c / COLUMNS) + 70.0 * Hash(c, 8, 1); };
     for (int c = 0; c < COLUMNS; ++c)
     {
         const double x0 = -HALF + c * STEP, x1 = x0 + STEP;
@@ -551,9 +551,9 @@ void RidgeForest(Builder b)
         b.Face({mid, d, top1}, c % 2 ? RidgeShade : RidgeMoss, inside);
         b.Face({a, d, mid}, RidgeShade, inside);
     }
-    Pine(b.Moved({-420, 330, 30}, 0.8), 7);
-    Pine(b.Moved({-280, 380, 60}, 0.65), 8);
-    Pine(b.Moved({320, 420, 40}, 0.9), 9);
+    Pine(b.Moved({-420, 230, 30}, 0.7), 7);
+    Pine(b.Moved({-290, 270, 60}, 0.55), 8);
+    Pine(b.Moved({330, 290, 40}, 0.75), 9);
 }
 
 void Skyline(Builder& b, int aSeed, double aStep, double aMinH, double aMaxH, double aZ, int aLit, int aShade, int aWindow,
@@ -586,7 +586,7 @@ void Skyline(Builder& b, int aSeed, double aStep, double aMinH, double aMaxH, do
                 const double wy = h - 70.0 - row * 90.0, wx = x - w / 2 + w * (col + 0.5) / 4;
                 if (wy < 60.0 || Hash(i * 16 + row, col, aSeed + 3) > aWindowChance)
                     continue;
-                b.FrontRect(wx - w * 0.06, wy, wx + w * 0.06, wy + 34, z - 1, aWindow);
+                b.FrontRect(wx - w * 0.045, wy, wx + w * 0.045, wy + 26, z - 1, aWindow);
             }
     }
 }
@@ -628,7 +628,7 @@ void FlatTruss(Builder& b, double x, double y0, double y1, double w, double aZ, 
 
 void FarFactory(Builder b)
 {
-    Skyline(b, 21, 330, 380, 1000, 10, SkylineFar, SkylineFarShade, WindowFar, 0.22);
+    Skyline(b, 21, 330, 380, 1000, 10, SkylineFar, SkylineFarShade, WindowFar, 0.16);
     b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 250, 20, SkylineFarShade);
 }
 
@@ -641,10 +641,12 @@ void HillsFactory(Builder b)
         if (i % 3 == 2)
             FlatTruss(b, x, LAYER_BOTTOM, 700 + 400 * Hash(i, 18, 2), 110, 4, MidSootShade);
         else
-            FlatGear(b, x, 150 + r * 0.5, r, 10 + i % 4 * 2, 6 + i % 2 * 2, i % 2 ? MidSoot : MidSootShade, MidGlow);
+            FlatGear(b, x, 150 + r * 0.5, r, 10 + i % 4 * 2, 6 + i % 2 * 2, i % 2 ? MidSoot : MidSootShade, i % 2 ? MidSootShade : MidSoot);
     }
     // A long pipe bridge across the layer.
     b.FrontRect(-LAYER_HALF_WIDTH - 200, 420, LAYER_HALF_WIDTH + 200, 470, 2, MidSootShade);
+    for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 640)
+        b.FrontRect(x - 10, 472, x + 10, 486, 1, MidGlow);
     b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 260, 12, MidSoot);
 }
 
@@ -663,8 +665,8 @@ void NearFactory(Builder b)
         const double w = 280 + 160 * Hash(i, 21, 3);
         b.FrontRect(x - w / 2, LAYER_BOTTOM, x + w / 2, h * 0.6, 6, NearSoot);
         b.Front({{x - w / 2 - 20, h * 0.6}, {x + w / 2 + 20, h * 0.6}, {x, h * 0.6 + w * 0.3}}, 6, NearSoot);
-        for (int k = 0; k < 3; ++k)
-            b.FrontRect(x - w * 0.35 + k * w * 0.27, h * 0.3, x - w * 0.35 + k * w * 0.27 + w * 0.16, h * 0.3 + 70, 5, NearGlow);
+        for (int k = 0; k < 2; ++k)
+            b.FrontRect(x - w * 0.3 + k * w * 0.4, h * 0.42, x - w * 0.3 + k * w * 0.4 + w * 0.16, h * 0.42 + 44, 5, NearGlow);
         b.FrontRect(x + w * 0.2, h * 0.6, x + w * 0.34, h * 1.15, 7, NearSoot);
     }
     b.FrontRect(-LAYER_HALF_WIDTH - 200, 300, LAYER_HALF_WIDTH + 200, 330, 3, NearSootLit);
