@@ -203,6 +203,10 @@ public:
             normal = Scale(normal, -1.0);
         }
         normal = Normalised(normal);
+        // The play camera is orthographic and looks straight along +z: a face turned away from
+        // it, or edge on, is never seen, so it costs vertices for nothing.
+        if (normal[2] > -0.02)
+            return;
         Polygon polygon;
         const Vec2 uv = SwatchUV(aSwatch);
         for (const Vec3& p : somePoints)
@@ -284,7 +288,7 @@ public:
     // upward faces take the lighter swatch.
     void Blob(const Vec3& c, const Vec3& r, int aSeed, int aSwatch, int aTopSwatch)
     {
-        constexpr int RINGS = 4, SEGMENTS = 7;
+        constexpr int RINGS = 4, SEGMENTS = 6;
         std::vector<Vec3> p;
         auto at = [&](int ring, int segment) -> Vec3 {
             if (ring == 0)
@@ -463,8 +467,15 @@ void Works(Builder b)
 
 // ---- backdrops -----------------------------------------------------------------------------
 
-// The layers are wide enough that one of each covers a level at its depth's drift.
-constexpr double LAYER_HALF_WIDTH = 4200;
+// Each layer is wide enough that one covers the longest level at its depth's drift (the view is
+// about 2500 wide; the nearer the layer, the more it drifts).
+double LAYER_HALF_WIDTH = 4200;
+struct LayerWidth
+{
+    explicit LayerWidth(double aHalf) : myKept(LAYER_HALF_WIDTH) { LAYER_HALF_WIDTH = aHalf; }
+    ~LayerWidth() { LAYER_HALF_WIDTH = myKept; }
+    double myKept;
+};
 constexpr double LAYER_BOTTOM = -900;
 
 // Low-poly peaks: each a lit and a shaded half, with a pale tip.
@@ -486,7 +497,8 @@ void Peaks(Builder& b, int aSeed, double aBaseY, double aMin, double aMax, doubl
 }
 
 // A row of flat pine silhouettes standing on a wavy line.
-void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, double aMinH, double aMaxH, double aZ, int aDark, int aLit)
+void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, double aMinH, double aMaxH, double aZ, int aDark, int aLit,
+             int aTiers = 3)
 {
     int i = 0;
     for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += aStep * (0.6 + 0.8 * Hash(i, 5, aSeed)), ++i)
@@ -494,9 +506,10 @@ void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, do
         const double foot = aBase + aWave * std::sin(x * 0.0011 + aSeed) + 0.5 * aWave * std::sin(x * 0.0029 + 2 * aSeed);
         const double h = aMinH + (aMaxH - aMinH) * Hash(i, 6, aSeed), w = h * (0.28 + 0.08 * Hash(i, 7, aSeed));
         const double z = aZ + (i % 7) * 1.5;
-        for (int tier = 0; tier < 3; ++tier)
+        for (int tier = 0; tier < aTiers; ++tier)
         {
-            const double y0 = foot + h * (0.12 + tier * 0.26), y1 = foot + h * (0.50 + tier * 0.25), half = w * (1.0 - tier * 0.24);
+            const double rise = 0.75 / aTiers;
+            const double y0 = foot + h * (0.12 + tier * rise * 1.04), y1 = foot + h * (0.12 + (tier + 1.5) * rise), half = w * (1.0 - tier * 0.72 / aTiers);
             b.Front({{x - half, y0}, {x, y0 + h * 0.04}, {x, y1}}, z, aLit);
             b.Front({{x, y0 + h * 0.04}, {x + half, y0}, {x, y1}}, z, aDark);
         }
@@ -507,7 +520,7 @@ void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, do
 // The ground under a silhouette row, down past the bottom of the view.
 void WavyGround(Builder& b, int aSeed, double aBase, double aWave, double aZ, int aSwatch)
 {
-    constexpr double STEP = 150;
+    constexpr double STEP = 300;
     for (double x = -LAYER_HALF_WIDTH - STEP; x < LAYER_HALF_WIDTH + STEP; x += STEP)
     {
         auto y = [&](double at) { return aBase + aWave * std::sin(at * 0.0011 + aSeed) + 0.5 * aWave * std::sin(at * 0.0029 + 2 * aSeed); };
@@ -517,20 +530,23 @@ void WavyGround(Builder& b, int aSeed, double aBase, double aWave, double aZ, in
 
 void FarForest(Builder b)
 {
+    const LayerWidth width(2700);
     Peaks(b, 3, 150, 350, 1050, 520, 20, MistFar, MistFarShade, MistPeak);
     Peaks(b, 4, 0, 200, 520, 380, 0, MistFarShade, MistFar, -1);
 }
 
 void HillsForest(Builder b)
 {
+    const LayerWidth width(3000);
     WavyGround(b, 5, 180, 120, 10, HillMid);
-    PineRow(b, 5, 170, 150, 120, 160, 330, 0, HillTrees, HillMidShade);
+    PineRow(b, 5, 300, 150, 120, 180, 360, 0, HillTrees, HillMidShade, 2);
 }
 
 void NearForest(Builder b)
 {
+    const LayerWidth width(3600);
     WavyGround(b, 7, 60, 60, 10, NearGround);
-    PineRow(b, 7, 160, 40, 60, 300, 600, 0, NearTrees, NearTreesLit);
+    PineRow(b, 7, 260, 40, 60, 340, 640, 0, NearTrees, NearTreesLit);
 }
 
 void RidgeForest(Builder b)
@@ -628,12 +644,14 @@ void FlatTruss(Builder& b, double x, double y0, double y1, double w, double aZ, 
 
 void FarFactory(Builder b)
 {
+    const LayerWidth width(2700);
     Skyline(b, 21, 330, 380, 1000, 10, SkylineFar, SkylineFarShade, WindowFar, 0.16);
     b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 250, 20, SkylineFarShade);
 }
 
 void HillsFactory(Builder b)
 {
+    const LayerWidth width(3000);
     int i = 0;
     for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 700 + 500 * Hash(i, 16, 2), ++i)
     {
@@ -652,6 +670,7 @@ void HillsFactory(Builder b)
 
 void NearFactory(Builder b)
 {
+    const LayerWidth width(3600);
     int i = 0;
     for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 520 + 380 * Hash(i, 19, 3), ++i)
     {
