@@ -47,10 +47,8 @@ inline const std::vector<Entry>& Entries()
         // Backdrop layers, far to near; one set per chapter.
         {"sky", Chapter::Forest, "QLO_Sky_Forest", "SM_Sky_Forest", "", TAG_PARALLAX, 8000, 1.0, false, true},
         {"sky", Chapter::Factory, "QLO_Sky_Factory", "SM_Sky_Factory", "", TAG_PARALLAX, 8000, 1.0, false, true},
-        {"far", Chapter::Forest, "QLO_Far_Forest", "SM_Far_Forest", "", TAG_PARALLAX, 7000, -1, true, true},
-        {"far", Chapter::Factory, "QLO_Far_Factory", "SM_Far_Factory", "", TAG_PARALLAX, 7000, -1, true, true},
-        {"hills", Chapter::Forest, "QLO_Hills_Forest", "SM_Hills_Forest", "", TAG_PARALLAX, 4500, -1, true, true},
-        {"hills", Chapter::Factory, "QLO_Hills_Factory", "SM_Hills_Factory", "", TAG_PARALLAX, 4500, -1, true, true},
+        {"far", Chapter::Forest, "QLO_Far_Forest", "SM_Far_Forest", "", TAG_PARALLAX, 6000, -1, true, true},
+        {"far", Chapter::Factory, "QLO_Far_Factory", "SM_Far_Factory", "", TAG_PARALLAX, 6000, -1, true, true},
         {"near", Chapter::Forest, "QLO_Near_Forest", "SM_Near_Forest", "", TAG_PARALLAX, 2500, -1, true, true},
         {"near", Chapter::Factory, "QLO_Near_Factory", "SM_Near_Factory", "", TAG_PARALLAX, 2500, -1, true, true},
         {"ridge", Chapter::Forest, "QLO_Ridge_Forest", "SM_Ridge_Forest", "", TAG_PARALLAX, 1500, -1, true, true},

@@ -513,7 +513,6 @@ void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, do
             b.Front({{x - half, y0}, {x, y0 + h * 0.04}, {x, y1}}, z, aLit);
             b.Front({{x, y0 + h * 0.04}, {x + half, y0}, {x, y1}}, z, aDark);
         }
-        b.FrontRect(x - w * 0.08, foot - 20, x + w * 0.08, foot + h * 0.14, z + 0.5, aDark);
     }
 }
 
@@ -528,16 +527,12 @@ void WavyGround(Builder& b, int aSeed, double aBase, double aWave, double aZ, in
     }
 }
 
+// The far layer: misty peaks with wooded hills before them, one draw.
 void FarForest(Builder b)
 {
-    const LayerWidth width(2700);
-    Peaks(b, 3, 150, 350, 1050, 520, 20, MistFar, MistFarShade, MistPeak);
-    Peaks(b, 4, 0, 200, 520, 380, 0, MistFarShade, MistFar, -1);
-}
-
-void HillsForest(Builder b)
-{
-    const LayerWidth width(3000);
+    const LayerWidth width(2900);
+    Peaks(b, 3, 150, 350, 1050, 520, 120, MistFar, MistFarShade, MistPeak);
+    Peaks(b, 4, 0, 200, 520, 380, 100, MistFarShade, MistFar, -1);
     WavyGround(b, 5, 180, 120, 10, HillMid);
     PineRow(b, 5, 300, 150, 120, 180, 360, 0, HillTrees, HillMidShade, 2);
 }
@@ -546,7 +541,7 @@ void NearForest(Builder b)
 {
     const LayerWidth width(3600);
     WavyGround(b, 7, 60, 60, 10, NearGround);
-    PineRow(b, 7, 260, 40, 60, 340, 640, 0, NearTrees, NearTreesLit);
+    PineRow(b, 7, 330, 40, 60, 360, 660, 0, NearTrees, NearTreesLit);
 }
 
 void RidgeForest(Builder b)
@@ -642,16 +637,8 @@ void FlatTruss(Builder& b, double x, double y0, double y1, double w, double aZ, 
     }
 }
 
-void FarFactory(Builder b)
+void Machinery(Builder& b)
 {
-    const LayerWidth width(2700);
-    Skyline(b, 21, 330, 380, 1000, 10, SkylineFar, SkylineFarShade, WindowFar, 0.16);
-    b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 250, 20, SkylineFarShade);
-}
-
-void HillsFactory(Builder b)
-{
-    const LayerWidth width(3000);
     int i = 0;
     for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 700 + 500 * Hash(i, 16, 2), ++i)
     {
@@ -666,6 +653,15 @@ void HillsFactory(Builder b)
     for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 640)
         b.FrontRect(x - 10, 472, x + 10, 486, 1, MidGlow);
     b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 260, 12, MidSoot);
+}
+
+// The far layer: a night skyline with soot machinery before it, one draw.
+void FarFactory(Builder b)
+{
+    const LayerWidth width(2900);
+    Skyline(b, 21, 330, 380, 1000, 110, SkylineFar, SkylineFarShade, WindowFar, 0.16);
+    b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 250, 120, SkylineFarShade);
+    Machinery(b);
 }
 
 void NearFactory(Builder b)
@@ -828,11 +824,9 @@ const std::map<std::string, std::function<void(Builder)>>& PropBuilders()
         {"SM_Gear", [](Builder b) { Gear(b); }},
         {"SM_Works", Works},
         {"SM_Far_Forest", FarForest},
-        {"SM_Hills_Forest", HillsForest},
         {"SM_Near_Forest", NearForest},
         {"SM_Ridge_Forest", RidgeForest},
         {"SM_Far_Factory", FarFactory},
-        {"SM_Hills_Factory", HillsFactory},
         {"SM_Near_Factory", NearFactory},
         {"SM_Ridge_Factory", RidgeFactory},
     };
