@@ -182,6 +182,7 @@ public:
         Builder b(myMesh);
         b.myOffset = Add(myOffset, Scale(anOffset, myScale));
         b.myScale = myScale * aScale;
+        b.myHalfWidth = myHalfWidth;
         return b;
     }
 
@@ -316,10 +317,15 @@ public:
             }
     }
 
+    // How far a backdrop layer reaches to each side of its centre.
+    double HalfWidth() const { return myHalfWidth; }
+    void SetHalfWidth(double aHalfWidth) { myHalfWidth = aHalfWidth; }
+
 private:
     Mesh& myMesh;
     Vec3 myOffset{0, 0, 0};
     double myScale = 1.0;
+    double myHalfWidth = 3000.0;
 };
 
 // ---- props ---------------------------------------------------------------------------------
@@ -467,22 +473,15 @@ void Works(Builder b)
 
 // ---- backdrops -----------------------------------------------------------------------------
 
-// Each layer is wide enough that one covers the longest level at its depth's drift (the view is
-// about 2500 wide; the nearer the layer, the more it drifts).
-double LAYER_HALF_WIDTH = 4200;
-struct LayerWidth
-{
-    explicit LayerWidth(double aHalf) : myKept(LAYER_HALF_WIDTH) { LAYER_HALF_WIDTH = aHalf; }
-    ~LayerWidth() { LAYER_HALF_WIDTH = myKept; }
-    double myKept;
-};
+// Each layer is wide enough (Builder::HalfWidth) that one covers the longest level at its depth's
+// drift: the view is about 2500 wide, and the nearer the layer, the more it drifts.
 constexpr double LAYER_BOTTOM = -900;
 
 // Low-poly peaks: each a lit and a shaded half, with a pale tip.
 void Peaks(Builder& b, int aSeed, double aBaseY, double aMin, double aMax, double aStep, double aZ, int aLit, int aShade, int aTip)
 {
     int i = 0;
-    for (double x = -LAYER_HALF_WIDTH - 200; x < LAYER_HALF_WIDTH + 200; x += aStep * (0.7 + 0.6 * Hash(i, 1, aSeed)), ++i)
+    for (double x = -b.HalfWidth() - 200; x < b.HalfWidth() + 200; x += aStep * (0.7 + 0.6 * Hash(i, 1, aSeed)), ++i)
     {
         const double h = aMin + (aMax - aMin) * Hash(i, 2, aSeed), half = aStep * (0.8 + 0.5 * Hash(i, 3, aSeed));
         const double top = aBaseY + h, tipX = x + half * (Hash(i, 4, aSeed) - 0.5) * 0.5, z = aZ + (i % 5) * 2.0;
@@ -501,7 +500,7 @@ void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, do
              int aTiers = 3)
 {
     int i = 0;
-    for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += aStep * (0.6 + 0.8 * Hash(i, 5, aSeed)), ++i)
+    for (double x = -b.HalfWidth(); x < b.HalfWidth(); x += aStep * (0.6 + 0.8 * Hash(i, 5, aSeed)), ++i)
     {
         const double foot = aBase + aWave * std::sin(x * 0.0011 + aSeed) + 0.5 * aWave * std::sin(x * 0.0029 + 2 * aSeed);
         const double h = aMinH + (aMaxH - aMinH) * Hash(i, 6, aSeed), w = h * (0.28 + 0.08 * Hash(i, 7, aSeed));
@@ -520,7 +519,7 @@ void PineRow(Builder& b, int aSeed, double aStep, double aBase, double aWave, do
 void WavyGround(Builder& b, int aSeed, double aBase, double aWave, double aZ, int aSwatch)
 {
     constexpr double STEP = 300;
-    for (double x = -LAYER_HALF_WIDTH - STEP; x < LAYER_HALF_WIDTH + STEP; x += STEP)
+    for (double x = -b.HalfWidth() - STEP; x < b.HalfWidth() + STEP; x += STEP)
     {
         auto y = [&](double at) { return aBase + aWave * std::sin(at * 0.0011 + aSeed) + 0.5 * aWave * std::sin(at * 0.0029 + 2 * aSeed); };
         b.Front({{x, LAYER_BOTTOM}, {x + STEP, LAYER_BOTTOM}, {x + STEP, y(x + STEP)}, {x, y(x)}}, aZ, aSwatch);
@@ -530,7 +529,7 @@ void WavyGround(Builder& b, int aSeed, double aBase, double aWave, double aZ, in
 // The far layer: misty peaks with wooded hills before them, one draw.
 void FarForest(Builder b)
 {
-    const LayerWidth width(2900);
+    b.SetHalfWidth(2900);
     Peaks(b, 3, 150, 350, 1050, 520, 120, MistFar, MistFarShade, MistPeak);
     Peaks(b, 4, 0, 200, 520, 380, 100, MistFarShade, MistFar, -1);
     WavyGround(b, 5, 180, 120, 10, HillMid);
@@ -539,7 +538,7 @@ void FarForest(Builder b)
 
 void NearForest(Builder b)
 {
-    const LayerWidth width(3600);
+    b.SetHalfWidth(3600);
     WavyGround(b, 7, 60, 60, 10, NearGround);
     PineRow(b, 7, 330, 40, 60, 360, 660, 0, NearTrees, NearTreesLit);
 }
@@ -571,7 +570,7 @@ void Skyline(Builder& b, int aSeed, double aStep, double aMinH, double aMaxH, do
              double aWindowChance)
 {
     int i = 0;
-    for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += aStep * (0.5 + Hash(i, 11, aSeed)), ++i)
+    for (double x = -b.HalfWidth(); x < b.HalfWidth(); x += aStep * (0.5 + Hash(i, 11, aSeed)), ++i)
     {
         const double h = aMinH + (aMaxH - aMinH) * Hash(i, 12, aSeed), w = aStep * (0.35 + 0.5 * Hash(i, 13, aSeed));
         const int swatch = i % 2 ? aLit : aShade;
@@ -640,7 +639,7 @@ void FlatTruss(Builder& b, double x, double y0, double y1, double w, double aZ, 
 void Machinery(Builder& b)
 {
     int i = 0;
-    for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 700 + 500 * Hash(i, 16, 2), ++i)
+    for (double x = -b.HalfWidth(); x < b.HalfWidth(); x += 700 + 500 * Hash(i, 16, 2), ++i)
     {
         const double r = 220 + 200 * Hash(i, 17, 2);
         if (i % 3 == 2)
@@ -649,26 +648,26 @@ void Machinery(Builder& b)
             FlatGear(b, x, 150 + r * 0.5, r, 10 + i % 4 * 2, 6 + i % 2 * 2, i % 2 ? MidSoot : MidSootShade, i % 2 ? MidSootShade : MidSoot);
     }
     // A long pipe bridge across the layer.
-    b.FrontRect(-LAYER_HALF_WIDTH - 200, 420, LAYER_HALF_WIDTH + 200, 470, 2, MidSootShade);
-    for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 640)
+    b.FrontRect(-b.HalfWidth() - 200, 420, b.HalfWidth() + 200, 470, 2, MidSootShade);
+    for (double x = -b.HalfWidth(); x < b.HalfWidth(); x += 640)
         b.FrontRect(x - 10, 472, x + 10, 486, 1, MidGlow);
-    b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 260, 12, MidSoot);
+    b.FrontRect(-b.HalfWidth() - 200, LAYER_BOTTOM, b.HalfWidth() + 200, 260, 12, MidSoot);
 }
 
 // The far layer: a night skyline with soot machinery before it, one draw.
 void FarFactory(Builder b)
 {
-    const LayerWidth width(2900);
+    b.SetHalfWidth(2900);
     Skyline(b, 21, 330, 380, 1000, 110, SkylineFar, SkylineFarShade, WindowFar, 0.16);
-    b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 250, 120, SkylineFarShade);
+    b.FrontRect(-b.HalfWidth() - 200, LAYER_BOTTOM, b.HalfWidth() + 200, 250, 120, SkylineFarShade);
     Machinery(b);
 }
 
 void NearFactory(Builder b)
 {
-    const LayerWidth width(3600);
+    b.SetHalfWidth(3600);
     int i = 0;
-    for (double x = -LAYER_HALF_WIDTH; x < LAYER_HALF_WIDTH; x += 520 + 380 * Hash(i, 19, 3), ++i)
+    for (double x = -b.HalfWidth(); x < b.HalfWidth(); x += 520 + 380 * Hash(i, 19, 3), ++i)
     {
         const double h = 500 + 650 * Hash(i, 20, 3);
         if (i % 2)
@@ -684,8 +683,8 @@ void NearFactory(Builder b)
             b.FrontRect(x - w * 0.3 + k * w * 0.4, h * 0.42, x - w * 0.3 + k * w * 0.4 + w * 0.16, h * 0.42 + 44, 5, NearGlow);
         b.FrontRect(x + w * 0.2, h * 0.6, x + w * 0.34, h * 1.15, 7, NearSoot);
     }
-    b.FrontRect(-LAYER_HALF_WIDTH - 200, 300, LAYER_HALF_WIDTH + 200, 330, 3, NearSootLit);
-    b.FrontRect(-LAYER_HALF_WIDTH - 200, LAYER_BOTTOM, LAYER_HALF_WIDTH + 200, 110, 10, NearSoot);
+    b.FrontRect(-b.HalfWidth() - 200, 300, b.HalfWidth() + 200, 330, 3, NearSootLit);
+    b.FrontRect(-b.HalfWidth() - 200, LAYER_BOTTOM, b.HalfWidth() + 200, 110, 10, NearSoot);
 }
 
 void RidgeFactory(Builder b)
