@@ -267,6 +267,54 @@ TEST_F(LevelContent, EverythingSitsInsideTheGridAndTheView)
     }
 }
 
+// Scenery and backdrops never cover the play plane (tiles reach 60 deep), each level has a sky that
+// keeps with the camera and layers that follow it the more the deeper they lie, and props that
+// stand on the ground stand over a ground tile.
+TEST_F(LevelContent, SceneryStaysBehindThePlayPlaneAndBackdropsDriftByDepth)
+{
+    constexpr float TILE_HALF_DEPTH = 60.0f, FEET = CELL / 2;
+    const int scenery = static_cast<int>(ObjectTag::Default), sparks = static_cast<int>(ObjectTag::RotatingFireBar),
+              layer = static_cast<int>(ObjectTag::Parallax);
+    for (const auto& [level, loaded] : ourLevels)
+    {
+        SCOPED_TRACE("level " + std::to_string(level));
+        std::set<int> ground;
+        for (const Placed& object : loaded.myObjects)
+            if (IsTile(object.myTag) && std::lround(object.myTransform.myTranslation.y) == 0)
+                ground.insert(static_cast<int>(std::lround(object.myTransform.myTranslation.x / CELL)));
+        std::vector<std::pair<float, float>> layers;   // depth, scale
+        for (const Placed& object : loaded.myObjects)
+        {
+            if (object.myTag != scenery && object.myTag != sparks && object.myTag != layer)
+                continue;
+            const auto& t = object.myTransform.myTranslation;
+            EXPECT_GT(t.z, TILE_HALF_DEPTH) << "tag " << object.myTag << " at " << t.x;
+            if (object.myTag == layer)
+            {
+                const float* scale = FindProperty<float>(object.myProperties, StringId("ParallaxScale"));
+                ASSERT_NE(scale, nullptr);
+                EXPECT_GE(*scale, 0.0f);
+                EXPECT_LE(*scale, 1.0f);
+                layers.push_back({t.z, *scale});
+            }
+            else if (std::fabs(t.y - FEET) < 0.5f)
+            {
+                EXPECT_TRUE(ground.count(static_cast<int>(std::lround(t.x / CELL)))) << "a prop over a pit at " << t.x;
+            }
+        }
+        std::sort(layers.begin(), layers.end());
+        ASSERT_GE(layers.size(), 3u);
+        EXPECT_EQ(layers.back().second, 1.0f) << "no sky at the back";
+        for (size_t i = 1; i < layers.size(); ++i)
+        {
+            if (layers[i].first > layers[i - 1].first)
+            {
+                EXPECT_GE(layers[i].second, layers[i - 1].second) << "a deeper layer drifts more, at z " << layers[i].first;
+            }
+        }
+    }
+}
+
 struct Ground
 {
     std::set<std::pair<int, int>> myCells;   // (column, row) of every tile

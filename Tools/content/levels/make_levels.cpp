@@ -7,6 +7,10 @@
 // A source holds "key value" lines, a tile map between "tiles" and "end", then one object per line:
 //   kind column row [name=value ...]
 // Columns and rows count 100-unit cells; row 0 is the bottom row of the map (cell centre y = 0).
+// Scenery and backdrop words come from SceneryCatalog.h; they take z= (depth, positive behind the
+// play plane) and scale=, and a backdrop layer's column is where it shows when the camera is there.
+#include "../models/SceneryCatalog.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -65,6 +69,11 @@ struct Definition
     std::vector<Json> myRecords;
 };
 
+
+double ScaleOf(const SceneryCatalog::Entry& anEntry, double aDepth)
+{
+    return anEntry.myFixedScale >= 0.0 ? anEntry.myFixedScale : SceneryCatalog::ParallaxScaleAt(aDepth);
+}
 
 std::vector<Definition> Definitions()
 {
@@ -174,21 +183,18 @@ std::vector<Definition> Definitions()
                   Float("TimeInSecondsBeforeFirstPeekaboo", 4.0, true), Float("TimeInSecondsBetweenPeekaboos", 4.0, true),
                   Float("TimeInSecondsBeforeHiding", 3.0, true), Float("AccelerationY", 25), Float("MaxVelocityY", 50)}});
 
-    // Scenery and backdrops.
-    auto scenery = [&](const std::string& aName, const std::string& aModel) {
-        d.push_back({"objects/scenery/" + aName + ".qlo", {Tag(0), Model("Model", aModel)}});
-    };
-    scenery("QLO_Pine", "SM_Pine");
-    scenery("QLO_Stump", "SM_Stump");
-    scenery("QLO_Crate", "SM_Crate");
-    scenery("QLO_Lamp", "SM_Lamp");
-    scenery("QLO_Chimney", "SM_Chimney");
-    d.push_back({"objects/scenery/QLO_Fireflies.qlo", {Tag(0), Particles("Fireflies", "P_Glow")}});
-    d.push_back({"objects/scenery/QLO_SparkGear.qlo", {Tag(17), Model("Model", "SM_Gear"), Particles("Sparks", "P_GearSparks")}});
-    for (const char* chapter : {"Forest", "Factory"})
-        d.push_back({"objects/scenery/QLO_Ridge_" + std::string(chapter) + ".qlo",
-                     {Tag(18), Model("Model", "SM_Ridge_" + std::string(chapter)), Float("ParallaxScale", 0.5, true)}});
-    d.push_back({"objects/scenery/QLO_GearBackdrop.qlo", {Tag(18), Model("Model", "SM_Gear"), Float("ParallaxScale", 0.7, true)}});
+    // Scenery and backdrops: one definition per catalog entry.
+    for (const SceneryCatalog::Entry& entry : SceneryCatalog::Entries())
+    {
+        std::vector<Json> records{Tag(entry.myTag)};
+        if (*entry.myModel)
+            records.push_back(Model("Model", entry.myModel));
+        if (*entry.myParticles)
+            records.push_back(Particles("Particles", entry.myParticles));
+        if (entry.myTag == SceneryCatalog::TAG_PARALLAX)
+            records.push_back(Float("ParallaxScale", ScaleOf(entry, entry.myDepth), true));
+        d.push_back({std::string("objects/scenery/") + entry.myDefinition + ".qlo", std::move(records)});
+    }
     return d;
 }
 
@@ -230,6 +236,7 @@ struct Placed
     std::string myDefinition;
     double myX = 0, myY = 0, myZ = 0;
     double myRotationZ = 0;
+    double myScale = 1;
     std::vector<Json> myOverrides;
     std::string myName;
 };
@@ -393,15 +400,23 @@ void AddObject(Level& aLevel, const std::vector<std::string>& someWords, const s
             over("HitboxWidth", "Float", arg("w", 2) * CELL);
     }
     else if (kind == "ending") { p.myDefinition = "QLO_EndingCutscene"; p.myY = feet; }
-    else if (kind == "ridge") { p.myDefinition = "QLO_Ridge_" + c; p.myY = feet; p.myZ = arg("z", 1500); }
-    else if (kind == "gearback") { p.myDefinition = "QLO_GearBackdrop"; p.myZ = arg("z", 900); }
-    else if (kind == "pine") { p.myDefinition = "QLO_Pine"; p.myY = feet; p.myZ = arg("z", 250); }
-    else if (kind == "stump") { p.myDefinition = "QLO_Stump"; p.myY = feet; p.myZ = arg("z", 120); }
-    else if (kind == "crate") { p.myDefinition = "QLO_Crate"; p.myY = feet; p.myZ = arg("z", 120); }
-    else if (kind == "lamp") { p.myDefinition = "QLO_Lamp"; p.myY = feet; p.myZ = arg("z", 150); }
-    else if (kind == "chimney") { p.myDefinition = "QLO_Chimney"; p.myY = feet; p.myZ = arg("z", 600); }
-    else if (kind == "fireflies") { p.myDefinition = "QLO_Fireflies"; p.myZ = arg("z", 100); }
-    else if (kind == "sparkgear") { p.myDefinition = "QLO_SparkGear"; p.myZ = arg("z", 200); }
+    else if (const SceneryCatalog::Entry* entry = SceneryCatalog::Find(kind, aLevel.myChapter))
+    {
+        p.myDefinition = entry->myDefinition;
+        p.myZ = arg("z", entry->myDepth);
+        if (entry->myStanding)
+            p.myY = feet;
+        if (entry->myTag == SceneryCatalog::TAG_PARALLAX)
+        {
+            // A layer is written where it shows when the camera stands there: its base slides
+            // by the share of the camera's travel it follows.
+            const double scale = ScaleOf(*entry, p.myZ);
+            p.myX = col * CELL * (1.0 - scale);
+            over("ParallaxScale", "Float", scale);
+        }
+        if (args.count("scale"))
+            p.myScale = arg("scale", 1.0);
+    }
     else
         Fail(aFile, aLine, "unknown object kind \"" + kind + "\"");
     p.myName = kind;
@@ -514,7 +529,7 @@ bool WriteLevel(const fs::path& aRoot, const Level& aLevel)
                     {"object-definition", p.myDefinition},
                     {"translation", Number3(p.myX, p.myY, p.myZ)},
                     {"rotation", Number3(0, 0, p.myRotationZ)},
-                    {"scale", Number3(1, 1, 1)},
+                    {"scale", Number3(p.myScale, p.myScale, p.myScale)},
                     {"isHidden", false},
                     {"properties", p.myOverrides}};
         ok &= WriteText(folder / Guid(aLevel.myNumber, i), object.dump(2) + "\n");

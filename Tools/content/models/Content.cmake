@@ -26,3 +26,17 @@ add_custom_command(OUTPUT ${QEL_LEVEL_MODELS_STAMP}
 add_custom_target(content_level_models DEPENDS ${QEL_LEVEL_MODELS_STAMP})
 add_dependencies(content_level_models content)
 add_dependencies(Game content_level_models)
+
+# Skies, backdrop layers and scenery props, named by SceneryCatalog.h (shared with make_levels).
+add_executable(make_scenery_models ${CMAKE_CURRENT_LIST_DIR}/make_scenery_models.cpp ${CMAKE_CURRENT_LIST_DIR}/FbxWriter.cpp)
+target_compile_options(make_scenery_models PRIVATE ${QEL_WARNINGS})
+set_target_properties(make_scenery_models PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+set(QEL_SCENERY_MODELS_STAMP ${CMAKE_BINARY_DIR}/tools/make_scenery_models.stamp)
+add_custom_command(OUTPUT ${QEL_SCENERY_MODELS_STAMP}
+  COMMAND make_scenery_models ${QEL_BIN_DIR}/assets/game
+  COMMAND ${CMAKE_COMMAND} -E touch ${QEL_SCENERY_MODELS_STAMP}
+  DEPENDS make_scenery_models
+  COMMENT "Making the skies, backdrops and scenery props")
+add_custom_target(content_scenery_models DEPENDS ${QEL_SCENERY_MODELS_STAMP})
+add_dependencies(content_scenery_models content)
+add_dependencies(Game content_scenery_models)

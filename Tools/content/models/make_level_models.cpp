@@ -1,7 +1,7 @@
 // Writes the models the six levels place that the character generator does not make: ground and
 // blocks in both chapter palettes, platforms, pickups, checkpoint, goal, zipline, enemies, the fan
-// event, the ending figure and scenery, with their clips and base colour textures. Byte for byte the
-// same on every run. Usage: make_level_models <game asset root>
+// event and the ending figure, with their clips and base colour textures (scenery and backdrops
+// come from make_scenery_models). Byte for byte the same on every run. Usage: make_level_models <game asset root>
 //
 //   (the enemies but the mini owls come from make_models)
 //   art/3d/SM_*.fbx                     static models (one mesh)
@@ -198,7 +198,7 @@ std::vector<Part> TileBox(int aMaterial = 0) { return {{"", {0, 0, 0}, {50, 50, 
 std::vector<ModelDef> Models()
 {
     // Chapter palettes.
-    const Vec3 moss{0.30, 0.55, 0.20}, pine{0.12, 0.35, 0.20}, bark{0.45, 0.28, 0.14}, barkDark{0.28, 0.17, 0.08};
+    const Vec3 moss{0.30, 0.55, 0.20}, bark{0.45, 0.28, 0.14}, barkDark{0.28, 0.17, 0.08};
     const Vec3 brass{0.80, 0.62, 0.28}, copper{0.72, 0.40, 0.22}, soot{0.25, 0.25, 0.28}, furnace{1.0, 0.55, 0.12};
     const Vec3 stone{0.52, 0.50, 0.46}, amber{1.0, 0.68, 0.12}, lemon{1.0, 0.92, 0.35}, cyan{0.30, 0.92, 1.0};
     const Vec3 steel{0.55, 0.60, 0.68};
@@ -310,19 +310,6 @@ std::vector<ModelDef> Models()
                       {{"Root", "", "LimbNode"}, {"Body", "Root", "LimbNode"}, {"Head", "Body", "LimbNode", {0, 380, 0}}},
                       {{"Cutscene", 120, {{"Body", 'T', 1, [](double p) { return 200.0 * p * p; }},
                                           {"Head", 'R', 2, [](double p) { return 12.0 * Wave(p, 2.0); }}}}}});
-    // Scenery: pines and gears.
-    models.push_back({"SM_Pine", {{"M_PineNeedles", pine, Pattern::Plain}, {"M_PineTrunk", barkDark, Pattern::Planks}},
-                      {{"", {0, 80, 0}, {16, 80, 16}, 1}, {"", {0, 220, 0}, {110, 60, 60}, 0},
-                       {"", {0, 330, 0}, {80, 50, 50}, 0}, {"", {0, 420, 0}, {45, 40, 35}, 0}}, {}, {}});
-    models.push_back({"SM_Gear", {{"M_GearBrass", brass, Pattern::Rivets}},
-                      {{"", {0, 0, 0}, {110, 110, 15}, 0}, {"", {0, 0, 0}, {150, 25, 12}, 0},
-                       {"", {0, 0, 0}, {25, 150, 12}, 0}}, {}, {}});
-    models.push_back({"SM_Chimney", {{"M_ChimneySoot", soot, Pattern::Framed}, {"M_ChimneyGlow", furnace, Pattern::Plain}},
-                      {{"", {0, 300, 0}, {60, 300, 60}, 0}, {"", {0, 600, 0}, {70, 10, 70}, 1}}, {}, {}});
-    models.push_back({"SM_Ridge_Forest", {{"M_RidgeForest", {0.20, 0.36, 0.42}, Pattern::Plain}},
-                      {{"", {0, 250, 0}, {900, 250, 20}, 0}, {"", {-300, 550, 0}, {300, 80, 20}, 0}, {"", {400, 600, 0}, {200, 120, 20}, 0}}, {}, {}});
-    models.push_back({"SM_Ridge_Factory", {{"M_RidgeFactory", {0.12, 0.14, 0.28}, Pattern::Plain}},
-                      {{"", {0, 250, 0}, {900, 250, 20}, 0}, {"", {-400, 650, 0}, {70, 150, 20}, 0}, {"", {300, 700, 0}, {90, 200, 20}, 0}}, {}, {}});
     return models;
 }
 }
