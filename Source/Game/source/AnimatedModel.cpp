@@ -10,7 +10,33 @@
 #include "texture/TextureManager.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
+
+// A mesh's bounds hold its bind pose, but a clip can carry the mesh far from it (the ending's
+// figure rises into the sky): move and widen them by the spread of the posed joints' offsets.
+Qel::MeshBounds AnimatedModel::PosedBounds(const Qel::AnimatedModelInstance& aInstance, const Qel::MeshBounds& aBounds)
+{
+    if (!aInstance.myModel)
+        return aBounds;
+    const std::size_t count = std::min<std::size_t>(aInstance.myModel->mySkeleton.Joints.size(), Qel::MAX_ANIMATION_BONES);
+    if (count == 0)
+        return aBounds;
+    float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+    float high[2] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest()};
+    for (std::size_t joint = 0; joint < count; ++joint)
+        for (int axis = 0; axis < 2; ++axis)
+        {
+            const float offset = aInstance.myBones[joint](4, axis + 1);
+            low[axis] = std::min(low[axis], offset);
+            high[axis] = std::max(high[axis], offset);
+        }
+    Qel::MeshBounds posed = aBounds;
+    for (int axis = 0; axis < 2; ++axis)
+        posed.myCenter[axis] += 0.5f * (low[axis] + high[axis]);
+    posed.myRadius += 0.5f * std::max(high[0] - low[0], high[1] - low[1]);
+    return posed;
+}
 
 int AnimatedModel::GetMeshCount() const
 {
@@ -76,7 +102,8 @@ void AnimatedModel::Render(AnimatedModel& aModel)
     for (int mesh = 0; mesh < aModel.GetMeshCount(); ++mesh)
     {
         const Qel::MeshData& data = aModel.myInstance.myModel->myMeshData[static_cast<size_t>(mesh)];
-        if (!IsMeshInView(aModel.GetTransform(), data.myBounds, {eye.x, eye.y}, view))
+        const Qel::MeshBounds bounds = PosedBounds(aModel.myInstance, data.myBounds);
+        if (!IsMeshInView(aModel.GetTransform(), bounds, {eye.x, eye.y}, view))
             continue;
         states->Push();
         states->SetBlendState(aModel.myBlendStates[mesh]);

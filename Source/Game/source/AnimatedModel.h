@@ -24,4 +24,6 @@ struct AnimatedModel
     static void Load(AnimatedModel& aModel, const Qel::SceneModel& aSceneModel, const Qel::Matrix4x4& aTransform);
     // Every mesh the camera can see, each with its states pushed and popped around it.
     static void Render(AnimatedModel& aModel);
+    // A mesh's bind-pose bounds moved and widened by where the current pose carries its joints.
+    static Qel::MeshBounds PosedBounds(const Qel::AnimatedModelInstance& aInstance, const Qel::MeshBounds& aBounds);
 };

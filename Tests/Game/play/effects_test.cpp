@@ -6,12 +6,15 @@
 #include "ModelVisual.h"
 #include "Util/AnimationUtil.h"
 
+#include "model/Model.h"
 #include "model/ModelData.h"
+#include "model/ModelInstance.h"
 #include "scene/SceneAssets.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace
 {
@@ -68,6 +71,31 @@ TEST(ModelHelpers, TheViewTestGrowsWithTheModelsScale)
     bounds.myCenter[1] = 0.0f;
     bounds.myRadius = 0.0f;
     EXPECT_FALSE(IsMeshInView(At(0.0f, 0.0f), bounds, {0.0f, 0.0f}, view));
+}
+
+TEST(ModelHelpers, AnAnimatedMeshIsSeenWhereItsPoseCarriesIt)
+{
+    // Two joints, both lifted 1450 by the pose: the figure has risen far above its bind bounds.
+    Qel::AnimatedModelInstance instance;
+    instance.myModel = std::make_shared<Qel::Model>();
+    instance.myModel->mySkeleton.Joints.resize(2);
+    Qel::MeshBounds bind;
+    bind.myRadius = 250.0f;
+    bind.myCenter[1] = 230.0f;
+    const Qel::Vector2f view{1120.0f, 840.0f};
+    const Qel::Vector2f sky{0.0f, 1750.0f};
+    EXPECT_EQ(AnimatedModel::PosedBounds(instance, bind).myCenter[1], 230.0f) << "the rest pose moves nothing";
+    for (int joint = 0; joint < 2; ++joint)
+        instance.myBones[static_cast<size_t>(joint)].SetTranslation({0.0f, 1450.0f, 0.0f});
+    EXPECT_FALSE(IsMeshInView(At(0.0f, 50.0f), bind, sky, view));
+    EXPECT_TRUE(IsMeshInView(At(0.0f, 50.0f), AnimatedModel::PosedBounds(instance, bind), sky, view));
+    // Joints spread apart widen the bounds by half the spread; the ground view still sees it.
+    instance.myBones[1].SetTranslation({600.0f, 0.0f, 0.0f});
+    const Qel::MeshBounds spread = AnimatedModel::PosedBounds(instance, bind);
+    EXPECT_FLOAT_EQ(spread.myCenter[0], 300.0f);
+    EXPECT_FLOAT_EQ(spread.myCenter[1], 230.0f + 725.0f);
+    EXPECT_FLOAT_EQ(spread.myRadius, 250.0f + 725.0f);
+    EXPECT_TRUE(IsMeshInView(At(0.0f, 50.0f), spread, {0.0f, 700.0f}, {1867.0f, 1400.0f}));
 }
 
 TEST(AnimationUtil, BlendPoseMovesEachJointTowardTheBlend)

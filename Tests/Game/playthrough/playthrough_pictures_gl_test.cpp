@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 constexpr int WIDTH = 1280;
 constexpr int HEIGHT = 720;
 constexpr int START_FRAME = 3 * FRAMES_PER_SECOND;
-constexpr int ENDING_FRAMES = FRAMES_PER_SECOND / 3;
+constexpr int ENDING_FRAMES = 6 * FRAMES_PER_SECOND;   // its camera has risen and zoomed in on the figure
 constexpr int CREDITS_FRAMES = 6 * FRAMES_PER_SECOND;
 }
 
@@ -92,7 +92,7 @@ TEST(PlaythroughPictures, EveryLevelAtItsStartMiddleAndGoal)
         picture = name + "_goal";
         game.Frame(true);
     }
-    // The ending a little way in, then the credits typed out for a while.
+    // The ending once its camera rests on the risen figure, then the credits typed out for a while.
     for (int frame = 0; frame < ENDING_FRAMES && PlayObjects::FindPlayingEnding(world); ++frame)
         game.Frame();
     ASSERT_NE(PlayObjects::FindPlayingEnding(world), nullptr) << "the ending was over within its first seconds";

@@ -303,13 +303,21 @@ std::vector<ModelDef> Models()
                                        {"ShardB", 'R', 2, [](double p) { return -540.0 * p; }}}}}});
     models.push_back({"SM_FanTrigger", {{"M_FanSwitch", furnace, Pattern::Mark}, {"M_CheckpointPost", soot, Pattern::Rivets}},
                       {{"", {0, 10, 0}, {30, 10, 20}, 1}, {"", {0, 45, 0}, {14, 25, 14}, 0}}, {}, {}});
-    // The ending: the great owl lamp wakes, rises and blinks.
+    // The ending: the great owl lamp wakes and rises into the sky, where the ending's camera comes
+    // to rest (about 1050 above the view's usual height, zoomed in), bobs there and blinks. The
+    // blink starts at the first joint, so the whole figure rides on Root.
+    constexpr double ENDING_SECONDS = 8.0, ENDING_RISE = 1450.0;
+    const auto endingRise = [](double p) {
+        const double t = p * ENDING_SECONDS;
+        const double s = std::clamp((t - 0.4) / 2.4, 0.0, 1.0);
+        return ENDING_RISE * (1.0 - std::cos(PI * s)) * 0.5 + 25.0 * s * std::sin(PI * t);
+    };
     models.push_back({"SK_EndingOwl", {{"M_EndingOwl", brass, Pattern::Rivets}, {"M_EndingEyes", lemon, Pattern::Mark}},
-                      {{"Body", {0, 150, 0}, {120, 150, 90}, 0}, {"Head", {0, 0, 0}, {110, 80, 85}, 0},
-                       {"Head", {-45, 10, -86}, {28, 28, 3}, 1}, {"Head", {45, 10, -86}, {28, 28, 3}, 1}},
+                      {{"Body", {0, 150, 0}, {120, 150, 90}, 0}, {"Head", {0, 380, 0}, {110, 80, 85}, 0},
+                       {"Head", {-45, 390, -86}, {28, 28, 3}, 1}, {"Head", {45, 390, -86}, {28, 28, 3}, 1}},
                       {{"Root", "", "LimbNode"}, {"Body", "Root", "LimbNode"}, {"Head", "Body", "LimbNode", {0, 380, 0}}},
-                      {{"Cutscene", 120, {{"Body", 'T', 1, [](double p) { return 200.0 * p * p; }},
-                                          {"Head", 'R', 2, [](double p) { return 12.0 * Wave(p, 2.0); }}}}}});
+                      {{"Cutscene", static_cast<int>(ENDING_SECONDS * 30.0),
+                        {{"Root", 'T', 1, endingRise}, {"Head", 'R', 2, [](double p) { return 12.0 * Wave(p, 4.0); }}}}}});
     return models;
 }
 }
