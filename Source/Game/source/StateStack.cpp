@@ -5,6 +5,7 @@
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "input/InputManager.h"
+#include "loaders/ContentPrefetch.h"
 #include "platform/Platform.h"
 #include "scene/ObjectDefinition.h"
 #include "settings/Settings.h"
@@ -35,7 +36,28 @@ void StateStack::LoadObjectDefinitions()
 
 void StateStack::BindInputs(InputMapper& aMapper) { BindDefaultInputs(aMapper); }
 
-void StateStack::Init()
+void StateStack::PrefetchContent()
+{
+    // In the order of need: the first frame, then the screens' constructors and the sound table,
+    // then the other logos and the screens behind them.
+    TransitionState::Prefetch();
+    UiSprite::Prefetch(SPLASH_QEL);
+    State::Prefetch();
+    MenuButton::Prefetch();
+    LevelLoadingState::Prefetch();
+    AudioManager::Prefetch();
+    UiSprite::Prefetch(SPLASH_RUV);
+    UiSprite::Prefetch(SPLASH_MOSSBIN);
+    EndingCreditsState::Prefetch();
+    MainMenuState::Prefetch();
+    OptionsState::Prefetch();
+    InGameSettingsState::Prefetch();
+    InGameMenuState::Prefetch();
+    LevelSelectMenuState::Prefetch();
+    CreditState::Prefetch();
+}
+
+void StateStack::InitFirstScreen()
 {
     LoadObjectDefinitions();
     AudioManager& audio = GetAudioManager();
@@ -57,18 +79,36 @@ void StateStack::Init()
     mySplash2.SetTexture(SPLASH_MOSSBIN);
     mySplash2.SetNextCommand(COMMAND_MAIN_MENU);
 
-    myIntro.Init();
-    myEndingCredits.Init();
-    myMainMenu.Init();
-    myPlayScreen.Init();
-    myOptions.Init();
-    myInGameSettings.Init();
-    myPauseMenu.Init();
-    myLevelSelect.Init();
-    myLoadingScreen.Init();
-    myCredits.Init();
-
     Push(mySplash1);
+    myNextInit = 0;
+}
+
+void StateStack::RunInitStep(Qel::u32 aStep)
+{
+    switch (aStep)
+    {
+    case 0: myIntro.Init(); break;
+    case 1: myEndingCredits.Init(); break;
+    case 2: myMainMenu.Init(); break;
+    case 3: myPlayScreen.Init(); break;
+    case 4: myOptions.Init(); break;
+    case 5: myInGameSettings.Init(); break;
+    case 6: myPauseMenu.Init(); break;
+    case 7: myLevelSelect.Init(); break;
+    case 8: myLoadingScreen.Init(); break;
+    case 9: myCredits.Init(); break;
+    default: break;
+    }
+}
+
+void StateStack::CompleteInit()
+{
+    if (IsInitComplete())
+        return;
+    while (!IsInitComplete())
+        RunInitStep(myNextInit++);
+    // Whatever was prefetched and not used is not kept.
+    Qel::ContentPrefetch::Get().DropUnclaimed();
 }
 
 void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInputController& aGamepad)
@@ -77,6 +117,13 @@ void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInput
     {
         Qel::Platform::PostQuitMessage(0);
         return;
+    }
+    // From the second frame on, so that nothing delays the first picture.
+    if (!IsInitComplete() && myFrameCount > 0)
+    {
+        RunInitStep(myNextInit++);
+        if (IsInitComplete())
+            Qel::ContentPrefetch::Get().DropUnclaimed();
     }
     myInputMapper.Update(aInput, aGamepad, aDeltaTime);
 
@@ -191,6 +238,8 @@ void StateStack::AdvanceTransition(const UpdateContext& aContext)
 
 void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aContext)
 {
+    if (aCommand.myCode != COMMAND_NONE && aCommand.myCode != COMMAND_ADVANCE_TRANSITION)
+        CompleteInit();
     switch (aCommand.myCode)
     {
     case COMMAND_OPEN_LEVEL_SELECT:
