@@ -6,12 +6,21 @@
 #include <algorithm>
 #include <exception>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace Qel
 {
 class ContentPrefetch::Task
 {
 public:
     virtual ~Task() = default;
+    // Memory the result holds (once run).
+    virtual u64 GetHeldBytes() const { return 0; }
+    // Guarded by the prefetch's mutex.
+    bool myTaken = false;
+    u64 myCounted = 0;
     // Exactly once, by whichever thread comes first; a later caller waits until it is done.
     void Run()
     {
@@ -43,6 +52,10 @@ public:
     {
     }
     std::unique_ptr<PrefetchedImage> TakeResult() { return std::move(myResult); }
+    u64 GetHeldBytes() const override
+    {
+        return myResult ? myResult->myImage.pixels.size() + myResult->myBytes.size() : 0;
+    }
 
 private:
     void Execute() override
@@ -76,6 +89,7 @@ class SoundTask final : public ContentPrefetch::Task
 public:
     explicit SoundTask(std::string aFile) : myFile(std::move(aFile)), myResult(std::make_unique<PrefetchedSound>()) {}
     std::unique_ptr<PrefetchedSound> TakeResult() { return std::move(myResult); }
+    u64 GetHeldBytes() const override { return myResult ? myResult->mySound.frames.size() * sizeof(i16) : 0; }
 
 private:
     void Execute() override { myResult->myLoaded = LoadWavFile(myFile, myResult->mySound, myResult->myError); }
@@ -93,6 +107,7 @@ public:
     {
     }
     std::unique_ptr<PrefetchedFont> TakeResult() { return std::move(myResult); }
+    u64 GetHeldBytes() const override { return myResult ? myResult->myData.myAtlasPixels.size() * sizeof(u32) : 0; }
 
 private:
     void Execute() override
@@ -135,11 +150,21 @@ ContentPrefetch& ContentPrefetch::Get()
 
 u32 ContentPrefetch::GetDefaultWorkerCount()
 {
+    // Half the cores: the main thread and the GL driver's own threads start up meanwhile.
     const u32 cores = std::thread::hardware_concurrency();
-    return cores > 1 ? cores - 1 : 1;
+    return cores > 3 ? cores / 2 : 1;
 }
 
-ContentPrefetch::ContentPrefetch(u32 aMaxWorkers) : myMaxWorkers(std::max(aMaxWorkers, 1u)) {}
+ContentPrefetch::ContentPrefetch(u32 aMaxWorkers) : myMaxWorkers(std::max(aMaxWorkers, 1u))
+{
+#if defined(__GLIBC__)
+    // Decoded pictures and files are large and short-lived. glibc raises its mmap threshold after
+    // the first such buffer is freed, and the later ones then stay in the workers' heaps once freed;
+    // a fixed threshold gives every large buffer back when it goes.
+    static const bool tuned = mallopt(M_MMAP_THRESHOLD, 1 << 20) != 0;
+    (void)tuned;
+#endif
+}
 
 ContentPrefetch::~ContentPrefetch()
 {
@@ -147,6 +172,7 @@ ContentPrefetch::~ContentPrefetch()
         std::lock_guard lock(myMutex);
         myQueue.clear();
     }
+    myRoom.notify_all();
     WaitIdle();
     for (std::thread& thread : myThreads)
         thread.join();
@@ -182,22 +208,37 @@ std::shared_ptr<ContentPrefetch::Task> ContentPrefetch::Take(const std::string& 
             return nullptr;
         task = std::move(found->second);
         myWaiting.erase(found);
+        task->myTaken = true;
     }
     task->Run();
+    {
+        std::lock_guard lock(myMutex);
+        myHeldBytes -= task->myCounted;
+        task->myCounted = 0;
+    }
+    myRoom.notify_all();
     return task;
 }
 
 void ContentPrefetch::WorkerLoop()
 {
     std::unique_lock lock(myMutex);
-    while (!myQueue.empty())
+    for (;;)
     {
+        myRoom.wait(lock, [this] { return myQueue.empty() || myHeldBytes < HELD_BYTES_LIMIT; });
+        if (myQueue.empty())
+            break;
         std::shared_ptr<Task> task = std::move(myQueue.front());
         myQueue.pop_front();
         lock.unlock();
         task->Run();
-        task.reset();
         lock.lock();
+        if (!task->myTaken && task->myCounted == 0)
+        {
+            task->myCounted = task->GetHeldBytes();
+            myHeldBytes += task->myCounted;
+        }
+        task.reset();
     }
     --myRunning;
     myIdle.notify_all();
@@ -240,9 +281,18 @@ std::unique_ptr<PrefetchedFont> ContentPrefetch::TakeFont(const std::string& aFi
 
 void ContentPrefetch::DropUnclaimed()
 {
-    std::lock_guard lock(myMutex);
-    myWaiting.clear();
-    myQueue.clear();
+    {
+        std::lock_guard lock(myMutex);
+        for (auto& entry : myWaiting)
+        {
+            myHeldBytes -= entry.second->myCounted;
+            entry.second->myCounted = 0;
+            entry.second->myTaken = true;
+        }
+        myWaiting.clear();
+        myQueue.clear();
+    }
+    myRoom.notify_all();
 }
 
 void ContentPrefetch::WaitIdle()

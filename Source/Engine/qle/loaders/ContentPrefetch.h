@@ -55,7 +55,7 @@ class ContentPrefetch
 public:
     // The one the loaders ask.
     static ContentPrefetch& Get();
-    // One worker a core, the calling thread's core left out.
+    // Half the cores.
     static u32 GetDefaultWorkerCount();
 
     explicit ContentPrefetch(u32 aMaxWorkers = GetDefaultWorkerCount());
@@ -92,10 +92,17 @@ private:
 
     mutable std::mutex myMutex;
     std::condition_variable myIdle;
+    // Workers wait while the results nobody has taken yet hold this much, so that decoding far
+    // ahead does not raise the peak memory.
+    std::condition_variable myRoom;
+    u64 myHeldBytes = 0;
     std::unordered_map<std::string, std::shared_ptr<Task>> myWaiting;
     std::deque<std::shared_ptr<Task>> myQueue;
     std::vector<std::thread> myThreads;
     u32 myMaxWorkers;
     u32 myRunning = 0;
+
+public:
+    static constexpr u64 HELD_BYTES_LIMIT = u64(24) << 20;
 };
 }

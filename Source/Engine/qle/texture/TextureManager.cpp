@@ -206,8 +206,14 @@ ShaderResourceView TextureManager::LoadView(const std::string& aResolvedPath, u3
     // Read once; every loader then looks at the same bytes. The size is checked before reading.
     std::vector<u8> data;
     HRESULT read = S_OK;
-    if (std::unique_ptr<PrefetchedImage> prefetched =
-            ContentPrefetch::Get().TakeImage(aResolvedPath, loadFlag, ImageMaxSize(), TEXTURE_FILE_MAX_BYTES))
+    std::unique_ptr<PrefetchedImage> prefetched =
+        ContentPrefetch::Get().TakeImage(aResolvedPath, loadFlag, WIC_MAX_SIZE, TEXTURE_FILE_MAX_BYTES);
+    // Decoded for a larger limit than this device takes: decoded again below, scaled to fit.
+    const u32 maxSize = ImageMaxSize();
+    if (prefetched && prefetched->myDecoded &&
+        (prefetched->myImage.width > maxSize || prefetched->myImage.height > maxSize))
+        prefetched.reset();
+    if (prefetched)
     {
         ShaderResourceView view;
         if (prefetched->myDecoded &&
