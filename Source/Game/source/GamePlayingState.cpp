@@ -178,9 +178,30 @@ bool GamePlayingState::LoadLevel()
     for (const auto& entry : mySceneObjects)
         mySpawnStack.push_back(entry.first);
 
-    // The bounds are still the previous level's; the first update clamps to the new ones.
-    myFollow.myTarget = {myFollow.myLeftBound, 0.0f, 0.0f};
+    // The bounds are still the previous level's; the first update clamps to the new ones. A
+    // respawn at the checkpoint starts the camera where it rests with the player standing
+    // there, not at the level's start.
+    const bool atCheckpoint = myCheckpointActive && myWorld.myCheckpoint.IsPlaced();
+    if (atCheckpoint)
+    {
+        const Qel::Vector3f saved = myWorld.myCheckpoint.GetSavedPosition();
+        myFollow.myTarget = {PlayCamera::ClampTargetX(saved.x + PlayCamera::PLAYER_LEAD, myFollow.myLeftBound,
+                                                      myFollow.myRightBound),
+                             saved.y, saved.z};
+    }
+    else
+    {
+        myFollow.myTarget = {myFollow.myLeftBound, 0.0f, 0.0f};
+    }
     SetCameraZoom(1.0f);
+    if (atCheckpoint)
+    {
+        // The camera itself starts there too: it would otherwise come back from where the
+        // player died.
+        Qel::Vector3f position = myWorld.myCamera->GetPosition();
+        position.x = myFollow.myTarget.x;
+        myWorld.myCamera->SetPosition(position);
+    }
 
     const Qel::i32 previousDigit = LevelPath::LevelDigit(myCurrentLevelPath.GetView());
     const Qel::i32 newDigit = LevelPath::LevelDigit(path);

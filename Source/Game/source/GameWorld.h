@@ -61,13 +61,13 @@ struct GameContext
 // the whole run and empties it before each load. Lists hold their records by value and keep
 // their order when an element is erased.
 //
-// Kinds that are not built yet have no list here: the factory reports their objects and skips
-// them (see GameWorldFactory.cpp). A kind that lands adds its list at its place in the order
-// below, its row in the factory's table, and its calls in the play screen's update and render.
+// Every tag has a row with a builder in the factory's table (GameWorldFactory.cpp); a new kind
+// adds its list at its place in the order below, its row there, and its calls in the play
+// screen's update and render.
 class GameWorld
 {
 public:
-    // Builds an object kind the world does not build itself yet (tests plug small kinds in).
+    // Builds the non-tile kinds in place of the factory's own builders (tests plug small kinds in).
     using OtherKindFactory = std::function<void(Qel::i32 aTag, const Qel::Matrix4x4& aTransform,
                                                 const Qel::PropertyRecord* aProperties, std::size_t aCount)>;
     // Shows a breaking block's pieces: aModel (may be null) at aTransform, playing aClipPath once.
@@ -97,8 +97,8 @@ public:
     void SetSpawnSource(std::string aSource) { mySpawnSource = std::move(aSource); }
     const std::string& GetSpawnSource() const { return mySpawnSource; }
     ContentReport& GetContentReport() { return myContentReport; }
-    // The factory's name of a tag, and whether its kind is built yet (tags outside the table
-    // are scenery, which is).
+    // The factory's name of a tag, and whether the tag has a builder (every row has one, checked
+    // when the table compiles; tags outside the table are scenery).
     static const char* GetKindName(Qel::i32 aTag);
     static bool IsKindBuilt(Qel::i32 aTag);
     // Whether the position lies in the tile grid (objects placed outside it are reported).
@@ -134,7 +134,7 @@ public:
     // The enemy lists a bumped block reaches, in the order it walks them: walking owls, flying
     // owls, beetle tanks. Each enemy kind adds its list here.
     std::vector<std::unique_ptr<TileStandingEnemies>> myTileStandingEnemies;
-    // Kinds without a builder of their own go here when it is set, else they are reported.
+    // When set, every non-tile kind goes here instead of to its builder.
     OtherKindFactory myCreateOtherKind;
     // The enemy lists a thrown grenade hits, by GrenadeTargetKind; each enemy kind sets its own.
     std::unique_ptr<GrenadeTargets> myGrenadeTargets[GRENADE_TARGET_KIND_COUNT];

@@ -1,6 +1,5 @@
 // The object factory: a scene object (its transform and merged property list) becomes a game
-// object by its ObjectTag. Each kind has one row in the table below; a kind whose code has not
-// landed yet has no builder, and its objects are reported once per load and skipped.
+// object by its ObjectTag. Each kind has one row in the table below, and every row a builder.
 #include "GameWorld.h"
 #include "Util/ObjectFactory.h"
 
@@ -84,7 +83,7 @@ void BuildPipeMole(GameWorld& aWorld, Qel::u32, const Qel::Matrix4x4& aTransform
 struct ObjectKind
 {
     const char* myName;
-    BuildObject myBuild;   // null: not built yet
+    BuildObject myBuild;
 };
 
 // By tag, 0 to 23.
@@ -114,6 +113,15 @@ constexpr ObjectKind KINDS[Qel::OBJECT_TAG_COUNT] = {
     {"EndingCutscene", &ObjectBuilders::BuildEndingCutscene},
     {"BatterySpawn", &ObjectBuilders::BuildBatterySpawn},
 };
+
+constexpr bool EveryKindHasABuilder()
+{
+    for (const ObjectKind& kind : KINDS)
+        if (!kind.myName || !kind.myBuild)
+            return false;
+    return true;
+}
+static_assert(EveryKindHasABuilder(), "every object tag needs a name and a builder");
 
 }
 
@@ -160,13 +168,6 @@ void GameWorld::CreateObject(const Qel::Matrix4x4& aTransform, const Qel::Proper
             myContentReport.Report("outside " + mySpawnSource + where, DescribeSource() + ": " + where + "; left out");
             return;
         }
-    }
-    if (!kind.myBuild)
-    {
-        myContentReport.Report("unbuilt kind " + std::to_string(tag),
-                               DescribeSource() + ": objects of kind " + kind.myName + " (tag " +
-                                   std::to_string(tag) + ") are not part of the game yet and are left out");
-        return;
     }
     kind.myBuild(*this, static_cast<Qel::u32>(tag), aTransform, aProperties, aCount);
 }

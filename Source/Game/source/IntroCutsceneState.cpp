@@ -6,6 +6,7 @@
 #include "MenuWidgets.h"
 #include "engine/Engine.h"
 #include "graphics/GraphicsEngine.h"
+#include "settings/Settings.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -21,7 +22,17 @@ void IntroCutsceneState::Init()
 {
     std::error_code error;
     const std::filesystem::path workingDirectory = std::filesystem::current_path(error);
-    InitWithPath(workingDirectory.string() + VIDEO_PATH);
+    InitWithPath(FindVideoPath(workingDirectory.string(), Qel::Settings::GetExecutableFolder().string()));
+}
+
+std::string IntroCutsceneState::FindVideoPath(const std::string& aWorkingDirectory, const std::string& aExecutableFolder)
+{
+    const std::string inWorkingDirectory = aWorkingDirectory + VIDEO_PATH;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(inWorkingDirectory, error) || aExecutableFolder.empty())
+        return inWorkingDirectory;
+    const std::string besideExecutable = aExecutableFolder + VIDEO_PATH;
+    return std::filesystem::is_regular_file(besideExecutable, error) ? besideExecutable : inWorkingDirectory;
 }
 
 void IntroCutsceneState::InitWithPath(const std::string& aPath)

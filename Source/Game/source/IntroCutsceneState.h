@@ -10,7 +10,8 @@
 class IntroCutsceneState final : public State
 {
 public:
-    // Below the working directory the game runs in.
+    // Below the working directory the game runs in (or, when it is not there, below the
+    // executable's folder, so a game started from elsewhere still shows its film).
     static constexpr const char* VIDEO_PATH = "/art/2d/Videos/Cutscene_Intro.mp4";
     static constexpr const char* FIRST_LEVEL = "scenes/game_scenes/level1.qls";
 
@@ -24,6 +25,9 @@ public:
 
     bool IsVideoValid() const { return myVideoValid; }
     const Qel::Sprite2DInstanceData& GetVideoSprite() const { return mySprite; }
+    // The film's path: below the working directory when the file is there, else below the
+    // executable's folder.
+    static std::string FindVideoPath(const std::string& aWorkingDirectory, const std::string& aExecutableFolder);
     // Tests: open another file in place of the intro film.
     void InitWithPath(const std::string& aPath);
 

@@ -218,6 +218,15 @@ void Player::ThrowGrenade(GameContext& aContext)
         Qel::GetObjectDefinitionManager().GetOrCreate(std::filesystem::path(myGrenadeDefinition.GetString()));
     if (!definition)
         return;
+    // Anything else made here would stay for good as scenery and never count toward the limit.
+    if (ReadObjectTag(definition->myProperties.data(), definition->myProperties.size()) !=
+        static_cast<Qel::i32>(Qel::ObjectTag::ChestGrenade))
+    {
+        aContext.world->GetContentReport().Report(
+            std::string("grenade kind ") + myGrenadeDefinition.GetString(),
+            std::string(myGrenadeDefinition.GetString()) + ": the player's grenade is no ChestGrenade; no grenade is thrown");
+        return;
+    }
 
     Qel::Matrix4x4 transform;
     transform.SetTranslation({myHitbox.myPosition.x, myHitbox.myPosition.y + 0.1f * myHitbox.mySize.y, 0.0f});

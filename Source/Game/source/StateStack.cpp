@@ -372,6 +372,8 @@ void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aC
         break;
     case COMMAND_ADVANCE_TRANSITION: AdvanceTransition(aContext); break;
     case COMMAND_ENDING_CREDITS:
+        // The level's loops (enemies, the fan, a zipline ride) must not play on under the credits.
+        myPlayScreen.StopAllSounds();
         Clear();
         myEndingCredits.ResetTexts();
         myEndingCredits.ResetTimer();

@@ -3,6 +3,8 @@
 #include "PlayFixture.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 using namespace PlayTest;
 
@@ -26,6 +28,8 @@ protected:
         write("QLO_TestBeetleTank", {Tag(5)});
         write("QLO_TestPipeMole", {Tag(4), Prop("TimeInSecondsBeforeFirstPeekaboo", "Float", "0.5")});
         write("QLO_BeetleTank_Projectile", {Prop("MaxSpeed", "Float", "1000.0")});
+        write("QLO_TestFan", {Tag(19)});
+        write("QLO_TestZipline", {Tag(21)});
         Qel::GetObjectDefinitionManager().LoadAll(root.Path().string());
         PlayFixture::SetUp();
     }
@@ -86,5 +90,70 @@ TEST_F(EnemyPlayScreen, LevelEnemiesRunAndDrawInTheScreensOrder)
     EXPECT_FALSE(world.myPipeMoles[0].GetUpSound().IsCreated());
     ASSERT_GT(Load("scenes/enemies/level1.qls"), 0);
     EXPECT_EQ(world.myMiniOwls.size(), 1u) << "a reload starts from the level's own enemies";
+}
+
+// A screen that asks the state stack for one command.
+class Asks final : public State
+{
+public:
+    explicit Asks(StateCommand aCommand) : myCommand(aCommand) {}
+    void Init() override {}
+    StateCommand Update(const UpdateContext&) override { return std::exchange(myCommand, StateCommand{}); }
+    void Render() override {}
+
+private:
+    StateCommand myCommand;
+};
+
+TEST_F(EnemyPlayScreen, NoLoopOfTheLevelPlaysOnUnderTheEndingCredits)
+{
+    std::vector<Object> objects;
+    for (float x = -500.0f; x <= 1500.0f; x += 100.0f)
+        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
+    objects.push_back({"QLO_TestMiniOwl", 0.0f, 47.5f, 0.0f});
+    objects.push_back({"QLO_TestFlyingOwl", 300.0f, 500.0f, 0.0f});
+    objects.push_back({"QLO_TestBeetleTank", 600.0f, 52.5f, 0.0f});
+    objects.push_back({"QLO_TestPipeMole", 900.0f, 300.0f, 0.0f});
+    objects.push_back({"QLO_TestFan", 400.0f, 800.0f, 3000.0f});
+    objects.push_back({"QLO_TestZipline", -400.0f, 300.0f, 0.0f});
+    WriteLevel("scenes/ending/level6.qls", objects);
+
+    const auto stack = std::make_unique<StateStack>();
+    stack->Init();
+    const auto frame = [&] {
+        myInput.Update();
+        myGamepad.Update();
+        stack->Update(DT, myInput, myGamepad);
+    };
+    Asks start(MakeLevelCommand(COMMAND_START_LEVEL, Qel::StringId("scenes/ending/level6.qls"), false));
+    stack->PushForTesting(start);
+    GamePlayingState& play = stack->GetPlayScreen();
+    frame();
+    for (int i = 0; i < 100 && play.IsLoadPending(); ++i)
+        frame();
+    ASSERT_FALSE(play.IsLoadPending());
+    GameWorld& world = play.GetWorld();
+    ASSERT_EQ(world.myEventFans.size(), 1u);
+
+    // The level's loops all run (the loading screen still stands over them): the enemies' idle
+    // sounds, the fan's hum and the entry zipline's ride.
+    ASSERT_TRUE(world.myPlayer.IsRiding());
+    const Qel::u32 riding = AudioManager::GetSlot(SOUND_CATEGORY_EFFECTS, SFX_ZIPLINE_RIDING);
+    ASSERT_TRUE(myAudio->IsPlaying(riding));
+    ASSERT_TRUE(world.myEventFans[0].IsLoopPlaying());
+    ASSERT_TRUE(world.myMiniOwls[0].GetIdleSound().IsCreated());
+    ASSERT_TRUE(world.myBeetleTanks[0].GetIdleSound().IsCreated());
+
+    // The level ends in the credits.
+    Asks ending(MakeCommand(COMMAND_ENDING_CREDITS));
+    stack->PushForTesting(ending);
+    frame();
+    ASSERT_EQ(stack->GetTop(), &stack->GetEndingCredits());
+    EXPECT_FALSE(myAudio->IsPlaying(riding));
+    EXPECT_FALSE(world.myEventFans[0].IsLoopPlaying());
+    EXPECT_FALSE(world.myMiniOwls[0].GetIdleSound().IsCreated());
+    EXPECT_FALSE(world.myFlyingMiniOwls[0].GetWingSound(0).IsCreated());
+    EXPECT_FALSE(world.myBeetleTanks[0].GetIdleSound().IsCreated());
+    EXPECT_FALSE(world.myPipeMoles[0].GetUpSound().IsCreated());
 }
 }

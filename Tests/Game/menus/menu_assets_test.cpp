@@ -87,6 +87,15 @@ TEST_F(MenuAssetsTest, TheIntroFilmPlaysFromTheGamesWorkingDirectory)
         video.Update(1.0f / 30.0f);
     EXPECT_NE(video.GetTexture(), nullptr);
     EXPECT_EQ(video.GetStatus(), 1);
+
+    // Started from another folder, the film is still found beside the executable; a film in the
+    // working directory comes first, and with neither the working directory's path is named.
+    const std::string bin = myBin.string();
+    const std::string elsewhere = (myBin / "settings").string();
+    EXPECT_EQ(IntroCutsceneState::FindVideoPath(bin, elsewhere), bin + IntroCutsceneState::VIDEO_PATH);
+    EXPECT_EQ(IntroCutsceneState::FindVideoPath(elsewhere, bin), bin + IntroCutsceneState::VIDEO_PATH);
+    EXPECT_EQ(IntroCutsceneState::FindVideoPath(elsewhere, elsewhere), elsewhere + IntroCutsceneState::VIDEO_PATH);
+    EXPECT_EQ(IntroCutsceneState::FindVideoPath(elsewhere, ""), elsewhere + IntroCutsceneState::VIDEO_PATH);
 }
 
 TEST_F(MenuAssetsTest, TheSixLevelsAndTheirObjectFoldersExist)

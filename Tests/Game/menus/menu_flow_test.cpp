@@ -200,6 +200,37 @@ TEST_F(MenuFlowTest, MainMenuSelectionWrapsRoundAndPlaysTheMoveSound)
     EXPECT_EQ(menu.GetSelected(), MainMenuState::BUTTON_START_GAME);
 }
 
+TEST_F(MenuFlowTest, EachButtonKindClicksWithItsOwnSound)
+{
+    ToMainMenu();
+    Frames(3);
+    const MainMenuState& menu = myStack.GetMainMenu();
+    // An accept button, a small "Back" on another screen, the small "Quit".
+    const struct
+    {
+        int button;       // main-menu button to click, -1: the top screen's selected one
+        State* leadsTo;   // null: the game quits
+        u8 sound;
+    } clicks[] = {
+        {MainMenuState::BUTTON_CREDITS, &myStack.GetCredits(), SFX_UI_ACCEPT},
+        {-1, &myStack.GetMainMenu(), SFX_UI_CANCEL},
+        {MainMenuState::BUTTON_QUIT, nullptr, SFX_UI_CANCEL},
+    };
+    for (const auto& click : clicks)
+    {
+        for (int i = 0; i < 5 && click.button >= 0 && menu.GetSelected() != click.button; ++i)
+            Tap(VK_DOWN);
+        myAudio->ClearEvents();
+        Tap(VK_RETURN);
+        for (u8 sound : {SFX_UI_ACCEPT, SFX_UI_CANCEL, SFX_UI_START})
+            EXPECT_EQ(myAudio->CountPlays(Effect(sound)), sound == click.sound ? 1u : 0u) << click.button;
+        if (click.leadsTo)
+            RunUntilTop(*click.leadsTo);
+        else
+            EXPECT_TRUE(TakeQuit());
+    }
+}
+
 TEST_F(MenuFlowTest, AOneFrameTapClicksButAPressHeldIntoTheMenuDoesNot)
 {
     ToMainMenu();
@@ -347,6 +378,7 @@ TEST_F(MenuFlowTest, EndingCreditsTypeACharacterEveryTwentiethOfASecondAndOnlySk
     myAudio->ClearEvents();
     Tap(VK_ESCAPE);
     EXPECT_EQ(myAudio->CountPlays(Music(MUSIC_MENU)), 1u);
+    EXPECT_EQ(myAudio->CountStops(AudioManager::GetSlot(SOUND_CATEGORY_AMBIENT, AMBIENT_LEVEL3)), 1u);
     RunUntilTop(myStack.GetMainMenu());
 
     // A second ending starts typing from nothing.

@@ -47,6 +47,7 @@ inline const std::vector<std::pair<std::string, std::vector<std::string>>>& Defi
         {"QLO_Player", {Tag(1)}},
         {"QLO_Goal", {Tag(2), Model(), Prop("next_level", "StringId", "\"\"", true)}},
         {"QLO_Block", {Tag(9), Model()}},
+        {"QLO_Checkpoint", {Tag(15), Model()}},
         {"QLO_FireBar", {Prop("Kind", "Object Tag", "17"), Model()}},
         {"QLO_Tag30", {Tag(30), Model()}},
         {"QLO_IntTag", {Prop("Object Tag", "Int", "2"), Model()}},

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 using GameplayTest::At;
@@ -60,6 +62,62 @@ TEST(ObjectFactory, EveryTagReachesItsKind)
     EXPECT_EQ(world.myFlyingMiniOwls.size(), 2u);
     EXPECT_EQ(world.myGoals.size(), 2u);
     EXPECT_STREQ(GameWorld::GetKindName(21), "EntryZipline");
+}
+
+// One object of each tag, each at its own place: every tag makes exactly one object where its
+// kind lives (a tag without a builder would make nothing).
+TEST(ObjectFactory, EachTagMakesOneObjectOfItsKind)
+{
+    GameplayTest::GameplayFixture game;
+    GameWorld& world = game.myWorld;
+    const auto x = [](int aTag) { return 150.0f + 200.0f * static_cast<float>(aTag); };
+    const auto list = [](auto aMember) {
+        return [aMember](const GameWorld& aWorld, int) { return (aWorld.*aMember).size(); };
+    };
+    const auto tile = [&](const GameWorld& aWorld, int aTag) {
+        return std::size_t{aWorld.myTileMap.IsSolid(TileMap::WorldToCell({x(aTag), 0.0f}))};
+    };
+    using Count = std::function<std::size_t(const GameWorld&, int)>;
+    const Count counts[Qel::OBJECT_TAG_COUNT] = {
+        list(&GameWorld::myGenericModels),
+        [&](const GameWorld& aWorld, int aTag) { return std::size_t{aWorld.myPlayer.GetPosition().x == x(aTag)}; },
+        list(&GameWorld::myGoals),
+        list(&GameWorld::myMiniOwls),
+        list(&GameWorld::myPipeMoles),
+        list(&GameWorld::myBeetleTanks),
+        list(&GameWorld::myFlyingMiniOwls),
+        tile,
+        tile,
+        tile,
+        [](const GameWorld& aWorld, int) { return aWorld.myTileMap.GetMovingPlatforms().size(); },
+        list(&GameWorld::myBatteryPickups),
+        list(&GameWorld::myChestGrenadePickups),
+        list(&GameWorld::myShieldPickups),
+        list(&GameWorld::myLifePickups),
+        [](const GameWorld& aWorld, int) { return std::size_t{aWorld.myCheckpoint.IsPlaced()}; },
+        list(&GameWorld::myChestGrenades),
+        list(&GameWorld::myGenericModels),
+        list(&GameWorld::myParallaxLayers),
+        list(&GameWorld::myEventFans),
+        list(&GameWorld::myFanTriggers),
+        list(&GameWorld::myEntryZiplines),
+        list(&GameWorld::myEndingCutscenes),
+        list(&GameWorld::myBatterySpawns),
+    };
+    for (int tag = 0; tag < Qel::OBJECT_TAG_COUNT; ++tag)
+    {
+        const std::size_t before = counts[tag](world, tag);
+        const Props props = Props()
+                                .Add("Kind", static_cast<Qel::ObjectTag>(tag))
+                                .Model("")
+                                .Float("HitboxWidth", 200.0f)
+                                .Float("HitboxHeight", 200.0f)
+                                .Float("Acceleration", 100.0f)
+                                .Float("Deacceleration", 100.0f)
+                                .Float("MaxSpeed", 100.0f);
+        world.CreateObject(At(x(tag), 0.0f), props.Data(), props.Count());
+        EXPECT_EQ(counts[tag](world, tag), before + 1) << GameWorld::GetKindName(tag) << " (tag " << tag << ")";
+    }
 }
 
 TEST(ObjectFactory, TheTagComesFromTheFirstRecordOfTagType)

@@ -268,6 +268,39 @@ TEST_F(PlayFixture, TheCameraFollowsThePlayerOnlySidewaysWithinTheBounds)
     EXPECT_FLOAT_EQ(myPlay.GetWorld().myCamera->GetPosition().y, 700.0f);
 }
 
+TEST_F(PlayFixture, ARespawnAtTheCheckpointStartsTheCameraThere)
+{
+    std::vector<Object> objects;
+    for (float x = -500.0f; x <= 7000.0f; x += 100.0f)
+        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
+    objects.push_back({"QLO_Checkpoint", 5000.0f, 50.0f, 0.0f});
+    WriteLevel("scenes/respawn/level2.qls", objects);
+    ASSERT_GT(Load("scenes/respawn/level2.qls"), 0);
+    GameWorld& world = myPlay.GetWorld();
+    Player& player = world.myPlayer;
+    // The player took the checkpoint and died far beyond it, where the camera went with it.
+    myPlay.SetCheckpointActive(1);
+    player.Lock();
+    player.SetPosition({6800.0f, 50.0f, 0.0f});
+    for (int i = 0; i < 600; ++i)
+        ASSERT_EQ(Frame().myCode, COMMAND_NONE);
+    ASSERT_NEAR(world.myCamera->GetPosition().x, 7200.0f, 1.0f);
+
+    // What the state stack does for a life lost with the checkpoint active.
+    myPlay.SetCheckpointActive(1);
+    myPlay.MovePlayerToCheckpoint();
+    ASSERT_GT(Load("scenes/respawn/level2.qls", 120.0f), 0);
+    const Qel::Vector3f respawn = world.myCheckpoint.GetSavedPosition();
+    EXPECT_FLOAT_EQ(player.GetPosition().x, respawn.x);
+    // The camera stands where it rests with the player at the checkpoint from the first frame:
+    // it neither sweeps in from the level's start nor comes back from where the player died.
+    for (int i = 0; i < 120; ++i)
+    {
+        ASSERT_EQ(Frame().myCode, COMMAND_NONE);
+        ASSERT_NEAR(world.myCamera->GetPosition().x, player.GetPosition().x + 400.0f, 1.0f) << "frame " << i;
+    }
+}
+
 TEST_F(PlayFixture, DrawsBackToFrontWithSceneryOnBothSidesOfTheTiles)
 {
     WriteLevel("scenes/render/level2.qls", {

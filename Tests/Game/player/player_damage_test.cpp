@@ -5,6 +5,7 @@
 #include "Hud.h"
 #include "Util/RenderSize.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -371,6 +372,27 @@ TEST(PlayerDamage, NoThrowWithoutAGrenadeDefinition)
     EXPECT_TRUE(rig.myThrown.empty());
     for (Qel::u8 id = SFX_SHOOT_1; id < SFX_SHOOT_1 + 4; ++id)
         EXPECT_EQ(rig.CountEffect(id), 0u);
+
+    // A definition of another kind is refused, said once, and nothing is made of it.
+    GrenadeRig wrongKind("objects/QLO_NotAGrenade.qlo");
+    wrongKind.AddDefinition("QLO_NotAGrenade", Props().Tag(Qel::ObjectTag::Default));
+    std::size_t made = 0;
+    wrongKind.myWorld.myCreateOtherKind = [&](Qel::i32, const Qel::Matrix4x4&, const Qel::PropertyRecord*,
+                                              std::size_t) { ++made; };
+    wrongKind.Throw();
+    wrongKind.Frames(30);
+    wrongKind.Throw();
+    EXPECT_EQ(made, 0u);
+    EXPECT_EQ(wrongKind.CountEffect(SFX_SHOOT_1) + wrongKind.CountEffect(SFX_SHOOT_1 + 1) +
+                  wrongKind.CountEffect(SFX_SHOOT_1 + 2) + wrongKind.CountEffect(SFX_SHOOT_1 + 3),
+              0u);
+    const std::vector<std::string>& messages = wrongKind.myWorld.GetContentReport().GetMessages();
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const std::string& aMessage) {
+                                return aMessage.find("QLO_NotAGrenade.qlo: the player's grenade is no ChestGrenade") !=
+                                       std::string::npos;
+                            }),
+              1);
 }
 
 TEST(PlayerDamage, Lives)
