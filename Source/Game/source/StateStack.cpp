@@ -60,11 +60,7 @@ void StateStack::PrefetchContent()
 void StateStack::InitFirstScreen()
 {
     LoadObjectDefinitions();
-    AudioManager& audio = GetAudioManager();
-    audio.Init();
     GetRandomEngine().seed(std::random_device{}());
-    audio.SetMusicVolume(START_VOLUME);
-    audio.SetSfxVolume(START_VOLUME);
     BindInputs(myInputMapper);
 
     myTransition.Init();
@@ -72,12 +68,6 @@ void StateStack::InitFirstScreen()
     mySplash1.Init();
     mySplash1.SetTexture(SPLASH_QEL);
     mySplash1.SetNextCommand(COMMAND_SECOND_SPLASH);
-    mySplash3.Init();
-    mySplash3.SetTexture(SPLASH_RUV);
-    mySplash3.SetNextCommand(COMMAND_THIRD_SPLASH);
-    mySplash2.Init();
-    mySplash2.SetTexture(SPLASH_MOSSBIN);
-    mySplash2.SetNextCommand(COMMAND_MAIN_MENU);
 
     Push(mySplash1);
     myNextInit = 0;
@@ -87,16 +77,36 @@ void StateStack::RunInitStep(Qel::u32 aStep)
 {
     switch (aStep)
     {
-    case 0: myIntro.Init(); break;
-    case 1: myEndingCredits.Init(); break;
-    case 2: myMainMenu.Init(); break;
-    case 3: myPlayScreen.Init(); break;
-    case 4: myOptions.Init(); break;
-    case 5: myInGameSettings.Init(); break;
-    case 6: myPauseMenu.Init(); break;
-    case 7: myLevelSelect.Init(); break;
-    case 8: myLoadingScreen.Init(); break;
-    case 9: myCredits.Init(); break;
+    // The sound table: a skipped logo starts the menu music.
+    case AUDIO_INIT_STEP:
+    {
+        AudioManager& audio = GetAudioManager();
+        audio.Init();
+        audio.SetMusicVolume(START_VOLUME);
+        audio.SetSfxVolume(START_VOLUME);
+        break;
+    }
+    // The other two logos: they show next.
+    case 1:
+        mySplash3.Init();
+        mySplash3.SetTexture(SPLASH_RUV);
+        mySplash3.SetNextCommand(COMMAND_THIRD_SPLASH);
+        break;
+    case 2:
+        mySplash2.Init();
+        mySplash2.SetTexture(SPLASH_MOSSBIN);
+        mySplash2.SetNextCommand(COMMAND_MAIN_MENU);
+        break;
+    case 3: myIntro.Init(); break;
+    case 4: myEndingCredits.Init(); break;
+    case 5: myMainMenu.Init(); break;
+    case 6: myPlayScreen.Init(); break;
+    case 7: myOptions.Init(); break;
+    case 8: myInGameSettings.Init(); break;
+    case 9: myPauseMenu.Init(); break;
+    case 10: myLevelSelect.Init(); break;
+    case 11: myLoadingScreen.Init(); break;
+    case 12: myCredits.Init(); break;
     default: break;
     }
 }
@@ -126,6 +136,9 @@ void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInput
             Qel::ContentPrefetch::Get().DropUnclaimed();
     }
     myInputMapper.Update(aInput, aGamepad, aDeltaTime);
+    // A logo skipped before the sound table is loaded starts the menu music: load it first.
+    if (myNextInit == AUDIO_INIT_STEP && myInputMapper.IsActionPressed(ACTION_SKIP))
+        RunInitStep(myNextInit++);
 
     UpdateContext context;
     context.myActions = &myInputMapper;

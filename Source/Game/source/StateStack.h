@@ -38,9 +38,10 @@ public:
     // Object definitions, the sound table, the random seed, the volumes, the bindings, every
     // screen's Init; then the first splash screen is pushed.
     void Init() { InitFirstScreen(); CompleteInit(); }
-    // Init up to what the first splash screen needs, which is pushed. The other screens' Init run
-    // in the same order behind it, one a frame from the second Update on, and all that are left
-    // before any command changes the screens, so every screen is ready before it shows.
+    // Init up to what the first splash screen needs, which is pushed. The sound table, the other
+    // logos and the other screens' Init run in the same order behind it, one a frame from the
+    // second Update on (the sound table at once when a logo is skipped before), and all that are
+    // left before any command changes the screens, so every screen is ready before it shows.
     void InitFirstScreen();
     // Runs the Init of every screen not yet initialised.
     void CompleteInit();
@@ -90,8 +91,10 @@ private:
     }
     void Clear() { myScreenStack.clear(); }
     void PrepareLoading(Qel::u8 aReason);
-    // The screens initialised behind the first splash screen, in Init order.
-    static constexpr Qel::u32 INIT_STEP_COUNT = 10;
+    // The sound table, the other two logos and the screens, initialised behind the first splash
+    // screen in Init order.
+    static constexpr Qel::u32 AUDIO_INIT_STEP = 0;
+    static constexpr Qel::u32 INIT_STEP_COUNT = 13;
     void RunInitStep(Qel::u32 aStep);
 
     std::vector<State*> myScreenStack;
