@@ -232,6 +232,11 @@ void ContentPrefetch::WorkerLoop()
         myQueue.pop_front();
         lock.unlock();
         task->Run();
+#if defined(__GLIBC__)
+        // The smaller buffers of a decode stay in this thread's heap once freed; give them back
+        // before the next file, so that the workers' heaps do not add up to the peak.
+        malloc_trim(0);
+#endif
         lock.lock();
         if (!task->myTaken && task->myCounted == 0)
         {

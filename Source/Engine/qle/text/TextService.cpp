@@ -107,6 +107,8 @@ std::shared_ptr<InternalTextAndFontData> TextService::LoadFont(const std::string
         ReportFailure(resolved, "the atlas texture could not be created");
         return {};
     }
+    // The texture holds the atlas from now on; 4 MiB a font is not kept twice.
+    std::vector<u32>().swap(data->myAtlasPixels);
     myFonts[key] = data;
     return data;
 }
