@@ -155,16 +155,7 @@ u32 ContentPrefetch::GetDefaultWorkerCount()
     return cores > 3 ? cores / 2 : 1;
 }
 
-ContentPrefetch::ContentPrefetch(u32 aMaxWorkers) : myMaxWorkers(std::max(aMaxWorkers, 1u))
-{
-#if defined(__GLIBC__)
-    // Decoded pictures and files are large and short-lived. glibc raises its mmap threshold after
-    // the first such buffer is freed, and the later ones then stay in the workers' heaps once freed;
-    // a fixed threshold gives every large buffer back when it goes.
-    static const bool tuned = mallopt(M_MMAP_THRESHOLD, 1 << 20) != 0;
-    (void)tuned;
-#endif
-}
+ContentPrefetch::ContentPrefetch(u32 aMaxWorkers) : myMaxWorkers(std::max(aMaxWorkers, 1u)) {}
 
 ContentPrefetch::~ContentPrefetch()
 {
