@@ -65,20 +65,23 @@ key() {
 }
 hold() { alive "$1"; xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; sleep 0.2; }
 
-# The logos: each picture that holds still is saved in turn; the main menu is the first one that
-# stays for more than three seconds (a logo shows for 1.5 s). A slow machine may miss a logo's
-# picture; the walk goes on, and says so.
+# The logos: each picture that holds still is saved in turn; the main menu is the first one after
+# the first logo that stays for more than three seconds (a logo shows for 1.5 s of game time; the
+# first one may stay longer on the clock of a slow machine, while the screens behind it load and
+# frames take more than the 0.03 s an update counts). A slow machine may miss a logo's picture;
+# the walk goes on, and says so.
 now() { date +%s%N | cut -c1-13; }   # milliseconds
 names=(01_splash_studio 02_splash_engine 03_splash_libraries)
-saved=0; last=""; since=$(now); taken=0; menu=""
+saved=0; last=""; since=$(now); taken=0; menu=""; stills=0
 for _ in $(seq 2000); do
   alive logos
   grab -
   if [ -n "$last" ] && [ "$(diff_of "$last" "$sig")" -lt 150 ] && [ "$(mean_of "$sig")" -gt 8 ]; then
     held=$(( $(now) - since ))
-    if [ "$held" -gt 3000 ]; then grab "$shots/04_main_menu.png"; menu="$sig"; echo "screen 04_main_menu"; break; fi
-    if [ "$taken" -eq 0 ] && [ "$held" -gt 150 ] && [ "$saved" -lt 3 ]; then
-      grab "$shots/${names[$saved]}.png"; echo "screen ${names[$saved]}"; saved=$((saved + 1)); taken=1
+    if [ "$held" -gt 3000 ] && [ "$stills" -gt 1 ]; then grab "$shots/04_main_menu.png"; menu="$sig"; echo "screen 04_main_menu"; break; fi
+    if [ "$taken" -eq 0 ] && [ "$held" -gt 150 ]; then
+      stills=$((stills + 1)); taken=1
+      if [ "$saved" -lt 3 ]; then grab "$shots/${names[$saved]}.png"; echo "screen ${names[$saved]}"; saved=$((saved + 1)); fi
     fi
   else
     since=$(now); taken=0

@@ -170,6 +170,16 @@ AudioManager::~AudioManager() = default;
 
 void AudioManager::SetBackend(SoundBackend* aBackend) { myBackend = aBackend ? aBackend : &myEngineBackend; }
 
+void AudioManager::Prefetch()
+{
+    for (const SoundTableEntry& entry : MUSIC_TABLE)
+        Qel::Audio::Prefetch(entry.myPath);
+    for (const SoundTableEntry& entry : AMBIENT_TABLE)
+        Qel::Audio::Prefetch(entry.myPath);
+    for (const SoundTableEntry& entry : EFFECT_TABLE)
+        Qel::Audio::Prefetch(entry.myPath);
+}
+
 void AudioManager::Init()
 {
     for (u8 id = 0; id < MUSIC_COUNT; ++id)

@@ -131,6 +131,8 @@ public:
 
     // Loads the whole table; the first load starts the sound output.
     void Init();
+    // Starts reading the files of the sound table that Init loads, on worker threads.
+    static void Prefetch();
 
     // Ids outside the table do nothing.
     void PlayMusic(Qel::u8 aId);

@@ -5,16 +5,27 @@
 
 namespace
 {
+constexpr const char* BACKGROUND_TEXTURE = "art/2d/Textures/T_UI_Background_Alt.png";
+constexpr const char* NAMES_TEXTURE = "art/2d/Textures/T_UI_CreditsNames.png";
+constexpr const char* LOGO_TEXTURE = "art/2d/Textures/T_UI_TitleLogo.png";
 constexpr float NAMES_Y = 0.38f;
 constexpr float LOGO_Y = 0.78f;
 constexpr float LOGO_SCALE = 0.7f;
 }
 
+void CreditState::Prefetch()
+{
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    UiSprite::Prefetch(NAMES_TEXTURE);
+    UiSprite::Prefetch(LOGO_TEXTURE);
+    MenuButton::Prefetch();
+}
+
 void CreditState::Init()
 {
-    myBackground.Init("art/2d/Textures/T_UI_Background_Alt.png", 0.5f, 0.5f);
-    myNames.Init("art/2d/Textures/T_UI_CreditsNames.png", 0.5f, NAMES_Y);
-    myTitleLogo.Init("art/2d/Textures/T_UI_TitleLogo.png", 0.5f, LOGO_Y);
+    myBackground.Init(BACKGROUND_TEXTURE, 0.5f, 0.5f);
+    myNames.Init(NAMES_TEXTURE, 0.5f, NAMES_Y);
+    myTitleLogo.Init(LOGO_TEXTURE, 0.5f, LOGO_Y);
     myLogoShader.Init("art/shaders/Glitch");
     myBack.SetRelativePosition(0.5f, 0.16f);
     myBack.Setup("Back", MenuButton::KIND_SMALL);

@@ -8,6 +8,8 @@ class CreditState final : public State
 {
 public:
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
     // Lays the sprites out for the render size (on push, and when it changes).

@@ -3,11 +3,14 @@
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "InputMapper.h"
+#include "text/TextService.h"
 
 #include <algorithm>
 
 namespace
 {
+constexpr const char* BLACK_TEXTURE = "art/2d/Textures/T_UI_BlackScreen.png";
+constexpr const char* LOGO_TEXTURE = "art/2d/Textures/T_UI_TitleLogo.png";
 constexpr const char* TEXT_FONT = "art/2d/Fonts/Nippo/Nippo-Regular.otf";
 constexpr Qel::u32 TEXT_SIZE = 36;
 const Qel::Color TEXT_COLOR{1.0f, 0.98f, 0.25f, 1.0f};
@@ -25,10 +28,17 @@ void Type(Qel::Text& aText, const std::string& aFull, size_t aCount, size_t& aSh
 }
 }
 
+void EndingCreditsState::Prefetch()
+{
+    UiSprite::Prefetch(BLACK_TEXTURE);
+    UiSprite::Prefetch(LOGO_TEXTURE);
+    Qel::TextService::Prefetch(TEXT_FONT, TEXT_SIZE, 0);
+}
+
 void EndingCreditsState::Init()
 {
-    myBlack.Init("art/2d/Textures/T_UI_BlackScreen.png", 0.5f, 0.5f);
-    myTitleLogo.Init("art/2d/Textures/T_UI_TitleLogo.png", 0.5f, 0.78f);
+    myBlack.Init(BLACK_TEXTURE, 0.5f, 0.5f);
+    myTitleLogo.Init(LOGO_TEXTURE, 0.5f, 0.78f);
     myLogoShader.Init("art/shaders/Glitch");
     for (Qel::Text* text : {&myStatisticsText, &myLeftText, &myRightText})
     {

@@ -13,6 +13,8 @@ public:
     static constexpr float SECONDS_PER_CHARACTER = 0.05f;
 
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
     // Nothing typed yet.

@@ -47,6 +47,8 @@ int Run()
     parameters.myWindowMessageCallback = &WindowMessageCallback;
     parameters.myDebugFeatures = Qel::DebugFeature::Filewatcher;
 
+    // Decoding starts on worker threads while the window and the device come up.
+    StateStack::PrefetchContent();
     if (!Qel::Engine::Start())
     {
         std::fprintf(stderr, "The engine could not start (the cause is given above).\n");
@@ -58,7 +60,8 @@ int Run()
         // Every screen lives in the state stack for the whole run; it is large, so it lives on
         // the heap, and goes with this scope before the engine shuts down.
         const auto stateStack = std::make_unique<StateStack>();
-        stateStack->Init();
+        // The first splash screen shows as soon as it is ready; the rest of Init runs behind it.
+        stateStack->InitFirstScreen();
 
         Qel::InputManager input(engine.GetWindowHandle()->myWindowHandle);
         const CurrentInputManager current(input);

@@ -27,6 +27,14 @@ constexpr ButtonEntry BUTTONS[] = {
 };
 }
 
+void InGameMenuState::Prefetch()
+{
+    UiSprite::Prefetch(BLACK_TEXTURE);
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    UiSprite::Prefetch(WINDOW_TEXTURE);
+    MenuButton::Prefetch();
+}
+
 void InGameMenuState::Init()
 {
     myBlack.Init(BLACK_TEXTURE, 0.5f, 0.5f);

@@ -19,6 +19,8 @@ public:
     };
 
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
     // Fits the sprites to the render size (on push, and when the size changes).

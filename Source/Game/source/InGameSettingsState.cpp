@@ -2,10 +2,24 @@
 
 #include "MenuWidgets.h"
 
+namespace
+{
+constexpr const char* SHADE_TEXTURE = "art/2d/Textures/T_UI_BlackScreen.png";
+constexpr const char* BACKGROUND_TEXTURE = "art/2d/Textures/T_UI_Background.png";
+}
+
+void InGameSettingsState::Prefetch()
+{
+    UiSprite::Prefetch(SHADE_TEXTURE);
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    MenuButton::Prefetch();
+    MenuSlider::Prefetch();
+}
+
 void InGameSettingsState::Init()
 {
-    myShade.Init("art/2d/Textures/T_UI_BlackScreen.png", 0.5f, 0.5f);
-    myBackground.Init("art/2d/Textures/T_UI_Background.png", 0.5f, 0.5f);
+    myShade.Init(SHADE_TEXTURE, 0.5f, 0.5f);
+    myBackground.Init(BACKGROUND_TEXTURE, 0.5f, 0.5f);
     const auto [width, height] = GetRenderSizeF();
     InitTimerText(width, height);
     myPanel.Init({0.67f, 0.57f, 0.435f, 0.565f, 0.48f, {0.39f, 0.32f, 0.25f}, 0.16f});

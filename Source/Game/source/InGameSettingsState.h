@@ -9,6 +9,8 @@ class InGameSettingsState final : public State
 {
 public:
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
     // On push and when the render size changes: background for the size, sliders to the volumes.

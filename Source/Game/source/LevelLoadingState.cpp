@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 #include "graphics/GraphicsEngine.h"
 #include "graphics/GraphicsStateStack.h"
+#include "text/TextService.h"
 
 #include <algorithm>
 
@@ -25,6 +26,12 @@ constexpr const char* REASON_LINES[] = {
 const char* LevelLoadingState::GetReasonLine(Qel::u8 aReason)
 {
     return aReason < std::size(REASON_LINES) ? REASON_LINES[aReason] : nullptr;
+}
+
+void LevelLoadingState::Prefetch()
+{
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    Qel::TextService::Prefetch(MESSAGE_FONT, MESSAGE_SIZE, 0);
 }
 
 LevelLoadingState::LevelLoadingState() : myMessage(MESSAGE_FONT, MESSAGE_SIZE) {}

@@ -23,6 +23,8 @@ public:
     LevelLoadingState();
 
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
 

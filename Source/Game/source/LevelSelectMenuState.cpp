@@ -91,6 +91,12 @@ int LevelSelectMenuState::Navigate(int aFrom, Qel::u32 aAction, int aLevelCount)
     return best;
 }
 
+void LevelSelectMenuState::Prefetch()
+{
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    MenuButton::Prefetch();
+}
+
 void LevelSelectMenuState::Init()
 {
     myBackground.Init(BACKGROUND_TEXTURE, 0.5f, 0.5f);

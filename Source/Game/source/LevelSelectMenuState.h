@@ -16,6 +16,8 @@ public:
     static constexpr const char* SCENE_FOLDER = "scenes/game_scenes";
 
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
 

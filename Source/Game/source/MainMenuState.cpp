@@ -26,6 +26,14 @@ constexpr ButtonEntry BUTTONS[] = {
 };
 }
 
+void MainMenuState::Prefetch()
+{
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    UiSprite::Prefetch(FRAME_TEXTURE);
+    UiSprite::Prefetch(LOGO_TEXTURE);
+    MenuButton::Prefetch();
+}
+
 void MainMenuState::Init()
 {
     const auto [width, height] = GetRenderSizeF();

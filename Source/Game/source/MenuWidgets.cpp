@@ -10,6 +10,7 @@
 #include "input/InputManager.h"
 #include "math/MathConstants.h"
 #include "platform/VirtualKeys.h"
+#include "text/TextService.h"
 
 #include <algorithm>
 #include <cmath>
@@ -162,6 +163,14 @@ PressTracker::Edges PressTracker::Update(bool aHeld, Qel::u32 aFrame)
 }
 
 // ---- MenuButton -----------------------------------------------------------------------------
+void MenuButton::Prefetch()
+{
+    UiSprite::Prefetch(BUTTON_TEXTURE);
+    UiSprite::Prefetch(SMALL_BUTTON_TEXTURE);
+    UiSprite::Prefetch(ARROW_TEXTURE);
+    Qel::TextService::Prefetch(LABEL_FONT, LABEL_SIZE, LABEL_OUTLINE);
+}
+
 MenuButton::MenuButton() : myLabel(LABEL_FONT, LABEL_SIZE, LABEL_OUTLINE) {}
 
 Qel::u8 MenuButton::GetClickSound(Qel::u8 aKind)
@@ -331,6 +340,13 @@ void MenuButton::Render()
 }
 
 // ---- MenuSlider -----------------------------------------------------------------------------
+void MenuSlider::Prefetch()
+{
+    UiSprite::Prefetch(SLIDER_TEXTURE);
+    UiSprite::Prefetch(GRABBER_TEXTURE);
+    UiSprite::Prefetch(ARROW_TEXTURE);
+}
+
 MenuSlider::MenuSlider() : myLabel(LABEL_FONT, LABEL_SIZE, LABEL_OUTLINE), myValueText(LABEL_FONT, LABEL_SIZE, LABEL_OUTLINE) {}
 
 void MenuSlider::Setup(const std::string& aLabel, float aMinimum, float aMaximum, float aValue)

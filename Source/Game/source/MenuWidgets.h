@@ -96,6 +96,8 @@ public:
     };
 
     MenuButton();
+    // Starts decoding the buttons' pictures and label font on worker threads.
+    static void Prefetch();
 
     // The label (for every look), the kind and a size factor; loads the background and arrows.
     void Setup(const std::string& aLabel, Qel::u8 aKind, float aScale = 1.0f);
@@ -158,6 +160,8 @@ class MenuSlider
 {
 public:
     MenuSlider();
+    // Starts decoding the sliders' pictures on worker threads.
+    static void Prefetch();
 
     void Setup(const std::string& aLabel, float aMinimum, float aMaximum, float aValue);
     void SetRelativePosition(float aX, float aY) { myRelativePosition = {aX, aY}; }

@@ -1,9 +1,23 @@
 #include "OptionsState.h"
 
+namespace
+{
+constexpr const char* BACKGROUND_TEXTURE = "art/2d/Textures/T_UI_Background.png";
+constexpr const char* FRAME_TEXTURE = "art/2d/Textures/T_UI_MainMenuFrame.png";
+}
+
+void OptionsState::Prefetch()
+{
+    UiSprite::Prefetch(BACKGROUND_TEXTURE);
+    UiSprite::Prefetch(FRAME_TEXTURE);
+    MenuButton::Prefetch();
+    MenuSlider::Prefetch();
+}
+
 void OptionsState::Init()
 {
-    myBackground.Init("art/2d/Textures/T_UI_Background.png", 0.5f, 0.5f);
-    myFrame.Init("art/2d/Textures/T_UI_MainMenuFrame.png", 0.5f, 0.5f);
+    myBackground.Init(BACKGROUND_TEXTURE, 0.5f, 0.5f);
+    myFrame.Init(FRAME_TEXTURE, 0.5f, 0.5f);
     myFrameShader.Init("art/shaders/MainMenu");
     const auto [width, height] = GetRenderSizeF();
     InitTimerText(width, height);

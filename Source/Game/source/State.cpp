@@ -1,6 +1,7 @@
 #include "State.h"
 
 #include "engine/Engine.h"
+#include "text/TextService.h"
 #include "platform/Platform.h"
 
 #include <cstdio>
@@ -8,6 +9,8 @@
 namespace
 {
 constexpr const char* TIMER_FONT = "Text/arial.ttf";
+constexpr Qel::u32 TIMER_SIZE = 14;
+constexpr Qel::u32 AREA_TIMER_SIZE = 24;
 }
 
 std::pair<float, float> GetRenderSizeF()
@@ -20,7 +23,13 @@ std::pair<float, float> GetRenderSizeF()
     return {1280.0f, 720.0f};
 }
 
-State::State() : myTimerText(TIMER_FONT, 14)
+void State::Prefetch()
+{
+    Qel::TextService::Prefetch(TIMER_FONT, TIMER_SIZE, 0);
+    Qel::TextService::Prefetch(TIMER_FONT, AREA_TIMER_SIZE, 0);
+}
+
+State::State() : myTimerText(TIMER_FONT, TIMER_SIZE)
 {
     myTimerString.reserve(48);
 }
@@ -39,7 +48,7 @@ void State::UpdateTimer(float aDeltaTime)
 void State::InitTimerText(float aWidth, float aHeight)
 {
     const auto [renderWidth, renderHeight] = GetRenderSizeF();
-    Qel::Text text(TIMER_FONT, 24);
+    Qel::Text text(TIMER_FONT, AREA_TIMER_SIZE);
     text.SetText(myTimerText.GetText());
     text.SetPosition({(renderWidth - aWidth) * 0.5f + 25.0f, (renderHeight - aHeight) * 0.5f + 25.0f});
     myTimerText = std::move(text);

@@ -19,6 +19,8 @@ public:
 
     // One-time set-up at start: textures, shaders, widgets.
     virtual void Init() = 0;
+    // Starts building the timer texts' fonts on worker threads.
+    static void Prefetch();
     // One frame of the screen's logic; the command tells the state stack what to do next.
     virtual StateCommand Update(const UpdateContext& aContext) = 0;
     virtual void Render() = 0;

@@ -5,6 +5,7 @@
 #include "AudioManager.h"
 #include "GameGlobals.h"
 #include "input/InputManager.h"
+#include "loaders/ContentPrefetch.h"
 #include "platform/Platform.h"
 #include "scene/ObjectDefinition.h"
 #include "settings/Settings.h"
@@ -35,14 +36,31 @@ void StateStack::LoadObjectDefinitions()
 
 void StateStack::BindInputs(InputMapper& aMapper) { BindDefaultInputs(aMapper); }
 
-void StateStack::Init()
+void StateStack::PrefetchContent()
+{
+    // In the order of need: the first frame, then the screens' constructors and the sound table,
+    // then the other logos and the screens behind them.
+    TransitionState::Prefetch();
+    UiSprite::Prefetch(SPLASH_QEL);
+    State::Prefetch();
+    MenuButton::Prefetch();
+    LevelLoadingState::Prefetch();
+    AudioManager::Prefetch();
+    UiSprite::Prefetch(SPLASH_RUV);
+    UiSprite::Prefetch(SPLASH_MOSSBIN);
+    EndingCreditsState::Prefetch();
+    MainMenuState::Prefetch();
+    OptionsState::Prefetch();
+    InGameSettingsState::Prefetch();
+    InGameMenuState::Prefetch();
+    LevelSelectMenuState::Prefetch();
+    CreditState::Prefetch();
+}
+
+void StateStack::InitFirstScreen()
 {
     LoadObjectDefinitions();
-    AudioManager& audio = GetAudioManager();
-    audio.Init();
     GetRandomEngine().seed(std::random_device{}());
-    audio.SetMusicVolume(START_VOLUME);
-    audio.SetSfxVolume(START_VOLUME);
     BindInputs(myInputMapper);
 
     myTransition.Init();
@@ -50,25 +68,57 @@ void StateStack::Init()
     mySplash1.Init();
     mySplash1.SetTexture(SPLASH_QEL);
     mySplash1.SetNextCommand(COMMAND_SECOND_SPLASH);
-    mySplash3.Init();
-    mySplash3.SetTexture(SPLASH_RUV);
-    mySplash3.SetNextCommand(COMMAND_THIRD_SPLASH);
-    mySplash2.Init();
-    mySplash2.SetTexture(SPLASH_MOSSBIN);
-    mySplash2.SetNextCommand(COMMAND_MAIN_MENU);
-
-    myIntro.Init();
-    myEndingCredits.Init();
-    myMainMenu.Init();
-    myPlayScreen.Init();
-    myOptions.Init();
-    myInGameSettings.Init();
-    myPauseMenu.Init();
-    myLevelSelect.Init();
-    myLoadingScreen.Init();
-    myCredits.Init();
 
     Push(mySplash1);
+    myNextInit = 0;
+}
+
+void StateStack::RunInitStep(Qel::u32 aStep)
+{
+    switch (aStep)
+    {
+    // The sound table: a skipped logo starts the menu music.
+    case AUDIO_INIT_STEP:
+    {
+        AudioManager& audio = GetAudioManager();
+        audio.Init();
+        audio.SetMusicVolume(START_VOLUME);
+        audio.SetSfxVolume(START_VOLUME);
+        break;
+    }
+    // The other two logos: they show next.
+    case 1:
+        mySplash3.Init();
+        mySplash3.SetTexture(SPLASH_RUV);
+        mySplash3.SetNextCommand(COMMAND_THIRD_SPLASH);
+        break;
+    case 2:
+        mySplash2.Init();
+        mySplash2.SetTexture(SPLASH_MOSSBIN);
+        mySplash2.SetNextCommand(COMMAND_MAIN_MENU);
+        break;
+    case 3: myIntro.Init(); break;
+    case 4: myEndingCredits.Init(); break;
+    case 5: myMainMenu.Init(); break;
+    case 6: myPlayScreen.Init(); break;
+    case 7: myOptions.Init(); break;
+    case 8: myInGameSettings.Init(); break;
+    case 9: myPauseMenu.Init(); break;
+    case 10: myLevelSelect.Init(); break;
+    case 11: myLoadingScreen.Init(); break;
+    case 12: myCredits.Init(); break;
+    default: break;
+    }
+}
+
+void StateStack::CompleteInit()
+{
+    if (IsInitComplete())
+        return;
+    while (!IsInitComplete())
+        RunInitStep(myNextInit++);
+    // Whatever was prefetched and not used is not kept.
+    Qel::ContentPrefetch::Get().DropUnclaimed();
 }
 
 void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInputController& aGamepad)
@@ -78,7 +128,17 @@ void StateStack::Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInput
         Qel::Platform::PostQuitMessage(0);
         return;
     }
+    // From the second frame on, so that nothing delays the first picture.
+    if (!IsInitComplete() && myFrameCount > 0)
+    {
+        RunInitStep(myNextInit++);
+        if (IsInitComplete())
+            Qel::ContentPrefetch::Get().DropUnclaimed();
+    }
     myInputMapper.Update(aInput, aGamepad, aDeltaTime);
+    // A logo skipped before the sound table is loaded starts the menu music: load it first.
+    if (myNextInit == AUDIO_INIT_STEP && myInputMapper.IsActionPressed(ACTION_SKIP))
+        RunInitStep(myNextInit++);
 
     UpdateContext context;
     context.myActions = &myInputMapper;
@@ -191,6 +251,8 @@ void StateStack::AdvanceTransition(const UpdateContext& aContext)
 
 void StateStack::ApplyCode(const StateCommand& aCommand, const UpdateContext& aContext)
 {
+    if (aCommand.myCode != COMMAND_NONE && aCommand.myCode != COMMAND_ADVANCE_TRANSITION)
+        CompleteInit();
     switch (aCommand.myCode)
     {
     case COMMAND_OPEN_LEVEL_SELECT:

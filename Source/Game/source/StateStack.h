@@ -37,7 +37,18 @@ public:
 
     // Object definitions, the sound table, the random seed, the volumes, the bindings, every
     // screen's Init; then the first splash screen is pushed.
-    void Init();
+    void Init() { InitFirstScreen(); CompleteInit(); }
+    // Init up to what the first splash screen needs, which is pushed. The sound table, the other
+    // logos and the other screens' Init run in the same order behind it, one a frame from the
+    // second Update on (the sound table at once when a logo is skipped before), and all that are
+    // left before any command changes the screens, so every screen is ready before it shows.
+    void InitFirstScreen();
+    // Runs the Init of every screen not yet initialised.
+    void CompleteInit();
+    bool IsInitComplete() const { return myNextInit >= INIT_STEP_COUNT; }
+    // Starts reading and decoding what Init loads on worker threads, the first splash screen's
+    // picture first. Needs the asset folders only: may run before the engine starts.
+    static void PrefetchContent();
     void Update(float aDeltaTime, Qel::InputManager& aInput, Qel::XInputController& aGamepad);
     void Render();
 
@@ -80,6 +91,11 @@ private:
     }
     void Clear() { myScreenStack.clear(); }
     void PrepareLoading(Qel::u8 aReason);
+    // The sound table, the other two logos and the screens, initialised behind the first splash
+    // screen in Init order.
+    static constexpr Qel::u32 AUDIO_INIT_STEP = 0;
+    static constexpr Qel::u32 INIT_STEP_COUNT = 13;
+    void RunInitStep(Qel::u32 aStep);
 
     std::vector<State*> myScreenStack;
     TransitionState myTransition;
@@ -104,4 +120,5 @@ private:
     // The fade is on the stack (or held aside while a command is applied beneath it).
     bool myTransitionActive = false;
     Qel::u32 myFrameCount = 0;
+    Qel::u32 myNextInit = INIT_STEP_COUNT;
 };

@@ -15,6 +15,8 @@ constexpr Qel::u8 EASE_IN_OUT = 2;
 StateCommand AdvanceCommand() { return MakeCommand(COMMAND_ADVANCE_TRANSITION); }
 }
 
+void TransitionState::Prefetch() { UiSprite::Prefetch(BLACK_TEXTURE); }
+
 void TransitionState::Init()
 {
     myBlackSprite.Init(BLACK_TEXTURE, 0.5f, 0.5f);

@@ -20,6 +20,8 @@ public:
     static constexpr float FADE_TIME = 0.2f;
 
     void Init() override;
+    // Starts decoding what Init loads, on worker threads (before the engine may run).
+    static void Prefetch();
     StateCommand Update(const UpdateContext& aContext) override;
     void Render() override;
 

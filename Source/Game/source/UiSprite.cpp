@@ -14,8 +14,13 @@ void UiSprite::Init(const char* aTexturePath, float aRelativeX, float aRelativeY
     const Qel::Engine* engine = Qel::Engine::GetInstance();
     if (!engine || !engine->GetTextureManager())
         return;
-    myTexture = engine->GetTextureManager()->GetTexture(aTexturePath, Qel::TEXTURE_COLOR_MODE_FORCE_SRGB);
+    myTexture = engine->GetTextureManager()->GetScreenTexture(aTexturePath, Qel::TEXTURE_COLOR_MODE_FORCE_SRGB);
     myData.mySize = {static_cast<float>(myTexture->GetWidth()), static_cast<float>(myTexture->GetHeight())};
+}
+
+void UiSprite::Prefetch(const char* aTexturePath)
+{
+    Qel::TextureManager::Prefetch(aTexturePath, Qel::TEXTURE_COLOR_MODE_FORCE_SRGB);
 }
 
 void UiSprite::CenterOnScreen()

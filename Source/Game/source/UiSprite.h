@@ -11,10 +11,13 @@ class SpriteShader;
 class UiSprite
 {
 public:
-    // Loads the texture (sRGB, as every menu texture) and places the sprite at the render size
+    // Loads the texture (sRGB, as every menu texture; one level: menus draw their pictures at about
+    // their own size or smaller) and places the sprite at the render size
     // times (aRelativeX, aRelativeY), at the texture's size. Without an engine there is no
     // texture and the sprite draws nothing.
     void Init(const char* aTexturePath, float aRelativeX, float aRelativeY);
+    // Starts decoding a texture of a later Init on a worker thread.
+    static void Prefetch(const char* aTexturePath);
     void CenterOnScreen();
     void Scale(float aFactor);
     void SetSize(float aWidth, float aHeight);

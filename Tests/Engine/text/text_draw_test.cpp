@@ -8,6 +8,7 @@
 #include "graphics/GraphicsEngine.h"
 #include "graphics/GraphicsStateStack.h"
 #include "settings/Settings.h"
+#include "text/GlyphAtlas.h"
 #include "text/Text.h"
 #include "text/TextLayout.h"
 #include "text/TextService.h"
@@ -100,12 +101,20 @@ protected:
         return box;
     }
 
-    // Atlas pixel (column, row) of a glyph's cell, as A << 24 | B << 16 | G << 8 | R.
-    static u32 CellPixel(const InternalTextAndFontData& aFont, const FontGlyph& aGlyph, int aColumn, int aRow)
+    // The font's atlas as uploaded (level 0), as A << 24 | B << 16 | G << 8 | R, row by row.
+    static std::vector<u32> UploadedAtlas(const InternalTextAndFontData& aFont)
+    {
+        const std::vector<u8> bytes = QelTest::ReadTextureRGBA8(aFont.myTexture->GetShaderResourceView(), 0);
+        std::vector<u32> pixels(bytes.size() / 4);
+        std::memcpy(pixels.data(), bytes.data(), pixels.size() * 4);
+        return pixels;
+    }
+    // Atlas pixel (column, row) of a glyph's cell.
+    static u32 CellPixel(const std::vector<u32>& aAtlas, const FontGlyph& aGlyph, int aColumn, int aRow)
     {
         const int x0 = static_cast<int>(std::lround(aGlyph.myUMin * 1024.0f));
         const int y0 = static_cast<int>(std::lround(aGlyph.myVMin * 1024.0f));
-        return aFont.myAtlasPixels[static_cast<size_t>(y0 + aRow) * 1024 + static_cast<size_t>(x0 + aColumn)];
+        return aAtlas[static_cast<size_t>(y0 + aRow) * 1024 + static_cast<size_t>(x0 + aColumn)];
     }
 
     QelTest::TempFolder myGameFolder;
@@ -128,13 +137,14 @@ TEST_F(TextDrawTest, AGlyphLandsAtItsBearingsWithTheAtlasCellUpright)
     // At scale 1 and a whole-pixel position every cell texel covers one screen pixel exactly.
     const InternalTextAndFontData& font = *text.GetFontData();
     const FontGlyph& glyph = font.myGlyphs['T'];
+    const std::vector<u32> atlas = UploadedAtlas(font);
     const int left = 40 + glyph.myLeftBearing;
     const int top = 60 + glyph.myTopBearing;
     int solid = 0;
     for (int row = 0; row < glyph.myHeight; ++row)
         for (int column = 0; column < glyph.myWidth; ++column)
         {
-            const u32 coverage = CellPixel(font, glyph, column, row) >> 24;
+            const u32 coverage = CellPixel(atlas, glyph, column, row) >> 24;
             // Row 0 of the cell is the top of the glyph; rows count down the screen.
             const u8 drawn = Pixel(left + column, top - 1 - row)[0];
             if (coverage == 255)
@@ -170,13 +180,14 @@ TEST_F(TextDrawTest, OutlinedTextIsWhiteInsideABlackBorder)
 
     const InternalTextAndFontData& font = *text.GetFontData();
     const FontGlyph& glyph = font.myGlyphs['O'];
+    const std::vector<u32> atlas = UploadedAtlas(font);
     const int left = 100 + glyph.myLeftBearing;
     const int top = 80 + glyph.myTopBearing;
     int border = 0, inside = 0;
     for (int row = 0; row < glyph.myHeight; ++row)
         for (int column = 0; column < glyph.myWidth; ++column)
         {
-            const u32 pixel = CellPixel(font, glyph, column, row);
+            const u32 pixel = CellPixel(atlas, glyph, column, row);
             const u32 red = pixel & 0xFF, alpha = pixel >> 24;
             const u8 drawn = Pixel(left + column, top - 1 - row)[0];
             if (alpha == 255 && red == 0)
@@ -289,15 +300,24 @@ TEST_F(TextDrawTest, TextsShareAFontByFileSizeAndOutlineWhileOneLives)
     EXPECT_NE(again.GetFontData()->myTexture, nullptr);
     EXPECT_EQ(again.GetFontData()->myTexture->GetWidth(), 1024u);
 
-    // The atlas on the GPU: linear RGBA8 with a full mip chain, level 0 exactly the CPU pixels.
+    // The atlas on the GPU: linear RGBA8 with a full mip chain, level 0 exactly the atlas the
+    // glyphs were packed into; the CPU copy goes once it is uploaded.
     const InternalTextAndFontData& font = *again.GetFontData();
     const ShaderResourceView& view = font.myTexture->GetShaderResourceView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->GetInternalFormat(), static_cast<u32>(GL_RGBA8));
     EXPECT_EQ(QelTest::GetTextureMaxLevel(view), 10u);
+    EXPECT_TRUE(font.myAtlasPixels.empty());
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    InternalTextAndFontData built;
+    std::string error;
+    const bool builds = BuildFontAtlas(library, ResolveAssetPath(FONT), 24, 0, built, error);
+    FT_Done_FreeType(library);
+    ASSERT_TRUE(builds) << error;
     const std::vector<u8> uploaded = QelTest::ReadTextureRGBA8(view, 0);
-    ASSERT_EQ(uploaded.size(), font.myAtlasPixels.size() * 4);
-    EXPECT_EQ(std::memcmp(uploaded.data(), font.myAtlasPixels.data(), uploaded.size()), 0);
+    ASSERT_EQ(uploaded.size(), built.myAtlasPixels.size() * 4);
+    EXPECT_EQ(std::memcmp(uploaded.data(), built.myAtlasPixels.data(), uploaded.size()), 0);
     EXPECT_TRUE(myService.LoadFont(FONT, FONT_SIZE_NONE, 0) == nullptr);
 }
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -598,5 +600,62 @@ TEST_F(StateStackTest, EveryRouteBackToTheMenuLeavesOnlyTheMenuMusic)
         for (u32 slot = 0; slot < TABLE_SOUND_COUNT; ++slot)
             EXPECT_EQ(myAudio->IsPlaying(slot), slot == Music(MUSIC_MENU)) << route.route << " slot " << slot;
         EXPECT_EQ(myAudio->CountPlays(Music(MUSIC_MENU)), menuWasPlaying ? 0u : 1u) << route.route;
+    }
+}
+
+TEST_F(StateStackTest, BehindTheFirstLogoEveryScreenIsReadyBeforeItShowsAndASkipHasTheMenuMusic)
+{
+    // -1: no skip; otherwise the skip key goes down before that frame.
+    for (const int skipFrame : {-1, 0, 1})
+    {
+        SplashScreenState::ResetSharedFlagsForTesting();
+        myAudio->ClearEvents();
+        const auto stack = std::make_unique<StateStack>();
+        stack->InitFirstScreen();
+        // The first logo does not wait for the sound table or the other screens.
+        EXPECT_EQ(stack->GetScreenStack(), std::vector<State*>{&stack->GetSplash1()}) << skipFrame;
+        EXPECT_FALSE(stack->IsInitComplete()) << skipFrame;
+        EXPECT_TRUE(myAudio->GetEvents().empty()) << skipFrame;
+
+        // The clamped frame time: the fade ends before one step a frame would have finished.
+        const State* firstOther = nullptr;
+        for (int frame = 0; frame < 200 && !firstOther; ++frame)
+        {
+            if (frame == skipFrame)
+                myKeys.Down(VK_ESCAPE);
+            myInput.Update();
+            myGamepad.Update();
+            stack->Update(0.03f, myInput, myGamepad);
+            stack->Render();
+            if (frame == skipFrame)
+            {
+                myKeys.Up(VK_ESCAPE);
+                // Loaded before it plays.
+                const auto& events = myAudio->GetEvents();
+                const auto load = std::find_if(events.begin(), events.end(), [](const auto& aEvent) {
+                    return aEvent.myOp == RecordingSoundBackend::Op::Load && aEvent.mySlot == Music(MUSIC_MENU);
+                });
+                const auto play = std::find_if(events.begin(), events.end(), [](const auto& aEvent) {
+                    return aEvent.myOp == RecordingSoundBackend::Op::Play && aEvent.mySlot == Music(MUSIC_MENU);
+                });
+                EXPECT_LT(load, play) << skipFrame;
+                EXPECT_NE(play, events.end()) << skipFrame;
+            }
+            for (State* screen : stack->GetScreenStack())
+                if (screen != &stack->GetSplash1() && screen != &stack->GetTransition())
+                    firstOther = screen;
+        }
+        ASSERT_NE(firstOther, nullptr) << skipFrame;
+        EXPECT_EQ(firstOther, skipFrame < 0 ? static_cast<State*>(&stack->GetSplash3()) : &stack->GetMainMenu())
+            << skipFrame;
+        // Set up exactly as Init does.
+        EXPECT_TRUE(stack->IsInitComplete()) << skipFrame;
+        EXPECT_STREQ(stack->GetSplash3().GetTexturePath(), myStack.GetSplash3().GetTexturePath()) << skipFrame;
+        EXPECT_EQ(stack->GetSplash3().GetNextCommand(), COMMAND_THIRD_SPLASH) << skipFrame;
+        EXPECT_STREQ(stack->GetSplash2().GetTexturePath(), myStack.GetSplash2().GetTexturePath()) << skipFrame;
+        EXPECT_EQ(stack->GetSplash2().GetNextCommand(), COMMAND_MAIN_MENU) << skipFrame;
+        EXPECT_FLOAT_EQ(GetAudioManager().GetMusicVolume(), 0.6f) << skipFrame;
+        EXPECT_FLOAT_EQ(GetAudioManager().GetSfxVolume(), 0.6f) << skipFrame;
+        EXPECT_EQ(myAudio->GetVolume(Music(MUSIC_MENU)), 0.6f) << skipFrame;
     }
 }

@@ -1,6 +1,7 @@
 #include "audio/Audio.h"
 
 #include "audio/AudioOut.h"
+#include "loaders/ContentPrefetch.h"
 #include "settings/Settings.h"
 
 #include <cstdio>
@@ -21,6 +22,13 @@ void Audio::Init(const char* aPath, bool aLoop)
         return;
     }
     mySample = output.Load(resolved, aLoop);
+}
+
+void Audio::Prefetch(const char* aPath)
+{
+    const std::string resolved = ResolveAssetPath(aPath ? aPath : "");
+    if (!resolved.empty())
+        ContentPrefetch::Get().PrefetchSound(resolved);
 }
 
 void Audio::Play()

@@ -11,6 +11,8 @@ class Audio
 public:
     // Resolves aPath as an asset path and loads it; the first call starts the sound output.
     void Init(const char* aPath, bool aLoop);
+    // Starts reading a sound file of a later Init on a worker thread. Any thread.
+    static void Prefetch(const char* aPath);
     // Plays a new copy at the stored volume (up to three copies at once).
     void Play();
     // Stores the volume for the next plays and applies it to the copy started last.

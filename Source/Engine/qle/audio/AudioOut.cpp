@@ -1,6 +1,7 @@
 #include "audio/AudioOut.h"
 
 #include "audio/Wav.h"
+#include "loaders/ContentPrefetch.h"
 
 #include <cstdio>
 
@@ -64,7 +65,18 @@ u32 AudioOut::Load(const std::string& aPath, bool aLoop)
         return AUDIO_NO_SAMPLE;
     WavSound sound;
     std::string error;
-    if (!LoadWavFile(aPath, sound, error))
+    bool loaded = false;
+    if (std::unique_ptr<PrefetchedSound> prefetched = ContentPrefetch::Get().TakeSound(aPath))
+    {
+        loaded = prefetched->myLoaded;
+        sound = std::move(prefetched->mySound);
+        error = std::move(prefetched->myError);
+    }
+    else
+    {
+        loaded = LoadWavFile(aPath, sound, error);
+    }
+    if (!loaded)
     {
         std::fprintf(stderr, "Sound file \"%s\" cannot be played: %s\n", aPath.c_str(), error.c_str());
         return AUDIO_NO_SAMPLE;

@@ -34,28 +34,39 @@ HRESULT CreateWICTextureFromMemoryEx(const u8* aData, size_t aSize, size_t aMaxS
     if (image.width == 0 || image.height == 0)
         return E_FAIL;
 
+    return CreateWICTextureFromDecodedImage(image, aGenerateMips, aView);
+}
+
+HRESULT CreateWICTextureFromDecodedImage(const DecodedImage& aImage, bool aGenerateMips, ShaderResourceView* aView)
+{
+    if (aView)
+        aView->reset();
+    if (!aView)
+        return E_INVALIDARG;
+    if (aImage.width == 0 || aImage.height == 0 || aImage.pixels.empty())
+        return E_FAIL;
     impl::TextureUploadImage level;
-    level.data = image.pixels.data();
-    level.size = image.pixels.size();
-    level.width = image.width;
-    level.height = image.height;
+    level.data = aImage.pixels.data();
+    level.size = aImage.pixels.size();
+    level.width = aImage.width;
+    level.height = aImage.height;
     impl::TextureUploadDesc desc;
     desc.kind = impl::TextureKind::Texture2D;
     // As the decoder's formats map to Direct3D's: grey to R8 / R16 (which sample as (g, 0, 0, 1)),
     // colour to RGBA8 (sRGB or not) / RGBA16.
-    if (image.channels == 1)
+    if (aImage.channels == 1)
     {
-        desc.format.internalFormat = image.sixteenBit ? GL_R16 : GL_R8;
+        desc.format.internalFormat = aImage.sixteenBit ? GL_R16 : GL_R8;
         desc.format.format = GL_RED;
     }
     else
     {
-        desc.format.internalFormat = image.sixteenBit ? GL_RGBA16 : (image.srgb ? GL_SRGB8_ALPHA8 : GL_RGBA8);
+        desc.format.internalFormat = aImage.sixteenBit ? GL_RGBA16 : (aImage.srgb ? GL_SRGB8_ALPHA8 : GL_RGBA8);
         desc.format.format = GL_RGBA;
     }
-    desc.format.type = image.sixteenBit ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE;
-    desc.width = image.width;
-    desc.height = image.height;
+    desc.format.type = aImage.sixteenBit ? GL_UNSIGNED_SHORT : GL_UNSIGNED_BYTE;
+    desc.width = aImage.width;
+    desc.height = aImage.height;
     desc.images = &level;
     desc.imageCount = 1;
     desc.generateMips = aGenerateMips;

@@ -17,4 +17,6 @@ HRESULT CreateWICTextureFromFileEx(const std::filesystem::path& aFile, size_t aM
                                    bool aGenerateMips, ShaderResourceView* aView);
 HRESULT CreateWICTextureFromMemoryEx(const u8* aData, size_t aSize, size_t aMaxSize, u32 aLoadFlags,
                                      bool aGenerateMips, ShaderResourceView* aView);
+// The texture of an image already decoded (by DecodeImage, with the same size limit and load flags).
+HRESULT CreateWICTextureFromDecodedImage(const DecodedImage& aImage, bool aGenerateMips, ShaderResourceView* aView);
 }

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "graphics/GraphicsEngine.h"
 #include "graphics/GraphicsStateStack.h"
+#include "loaders/ContentPrefetch.h"
 #include "settings/Settings.h"
 #include "stringRegistry/Fnv1a.h"
 #include "text/GlyphAtlas.h"
@@ -84,7 +85,16 @@ std::shared_ptr<InternalTextAndFontData> TextService::LoadFont(const std::string
 
     auto data = std::make_shared<InternalTextAndFontData>();
     std::string error;
-    if (!BuildFontAtlas(myLibrary, resolved, aSize, aOutlineWidth, *data, error))
+    if (std::unique_ptr<PrefetchedFont> prefetched = ContentPrefetch::Get().TakeFont(resolved, aSize, aOutlineWidth))
+    {
+        if (!prefetched->myBuilt)
+        {
+            ReportFailure(resolved, prefetched->myError);
+            return {};
+        }
+        *data = std::move(prefetched->myData);
+    }
+    else if (!BuildFontAtlas(myLibrary, resolved, aSize, aOutlineWidth, *data, error))
     {
         ReportFailure(resolved, error);
         return {};
@@ -97,8 +107,19 @@ std::shared_ptr<InternalTextAndFontData> TextService::LoadFont(const std::string
         ReportFailure(resolved, "the atlas texture could not be created");
         return {};
     }
+    // The texture holds the atlas from now on; 4 MiB a font is not kept twice.
+    std::vector<u32>().swap(data->myAtlasPixels);
     myFonts[key] = data;
     return data;
+}
+
+void TextService::Prefetch(const std::string& aPath, u32 aSize, u8 aOutlineWidth)
+{
+    if (aSize == FONT_SIZE_NONE)
+        return;
+    const std::string resolved = ResolveAssetPath(aPath);
+    if (!resolved.empty())
+        ContentPrefetch::Get().PrefetchFont(resolved, aSize, aOutlineWidth);
 }
 
 bool TextService::BuildTextQuads(const Text& aText, SpriteShader* aCustomShader)

@@ -34,6 +34,10 @@ public:
     // Empty for size FONT_SIZE_NONE, or when the file is missing or not a font (said once per file).
     std::shared_ptr<InternalTextAndFontData> LoadFont(const std::string& aPath, u32 aSize, u8 aOutlineWidth);
 
+    // Starts building a font's atlas on a worker thread (ContentPrefetch), for a later LoadFont
+    // with the same arguments. Any thread.
+    static void Prefetch(const std::string& aPath, u32 aSize, u8 aOutlineWidth);
+
     // Draws the text. False when it has no font (nothing drawn) or nowhere to draw.
     bool BuildTextQuads(const Text& aText, SpriteShader* aCustomShader);
     float GetTextWidth(const Text& aText) const;

@@ -73,6 +73,8 @@ public:
     u32 GetHeight() const { return myHeight; }
     // True for the placeholder of a texture that could not be loaded.
     bool IsFailed() const { return myFailed; }
+    // False for a picture loaded with one level (TextureManager::GetScreenTexture).
+    bool HasMipChain() const { return myMipChain; }
 
     // Pixel size of the texture behind a view; (0, 0) without one.
     static std::pair<u32, u32> CalculateTextureSize(const ShaderResourceView& aView);
@@ -103,5 +105,6 @@ private:
     u32 myWidth = 0;
     u32 myHeight = 0;
     bool myFailed = false;
+    bool myMipChain = true;
 };
 }

@@ -6,10 +6,12 @@
 #include "loaders/DDSTextureLoader.h"
 #include "loaders/FileData.h"
 #include "loaders/LoadFlags.h"
+#include "loaders/ContentPrefetch.h"
 #include "loaders/WICTextureLoader.h"
 #include "loaders/tgaloader.h"
 #include "settings/Settings.h"
 #include "stringRegistry/Fnv1a.h"
+#include "texture/TextureUpload.h"
 
 #include <array>
 #include <cstdio>
@@ -54,6 +56,13 @@ bool HasTargaExtension(const std::string& aPath)
 {
     const size_t dot = aPath.find_last_of('.');
     return dot != std::string::npos && aPath.compare(dot + 1, std::string::npos, "tga") == 0;
+}
+
+// The size limit the image loader decodes to on this device.
+u32 ImageMaxSize()
+{
+    const u32 deviceMax = impl::GetMaxTextureSize();
+    return deviceMax != 0 && deviceMax < WIC_MAX_SIZE ? deviceMax : WIC_MAX_SIZE;
 }
 
 u32 LoadFlagFor(u32 aColorMode)
@@ -177,18 +186,47 @@ void TextureManager::OnFileChanged(const std::string& aKey)
         // Copies: the reload rewrites these fields.
         const std::string path = texture->myPath;
         const u32 mode = texture->myColorMode;
-        GetTexture(path, mode, true);
+        Load(path, mode, true, texture->myMipChain);
     }
 }
 
-ShaderResourceView TextureManager::LoadView(const std::string& aResolvedPath, u32 aColorMode, std::string& aError)
+void TextureManager::Prefetch(std::string_view aPath, u32 aColorMode)
+{
+    const std::string resolved = ResolveAssetPath(aPath);
+    if (!resolved.empty())
+        ContentPrefetch::Get().PrefetchImage(resolved, LoadFlagFor(aColorMode), WIC_MAX_SIZE, TEXTURE_FILE_MAX_BYTES);
+}
+
+ShaderResourceView TextureManager::LoadView(const std::string& aResolvedPath, u32 aColorMode, bool aMipChain,
+                                            std::string& aError)
 {
     const u32 loadFlag = LoadFlagFor(aColorMode);
     char code[16];
 
     // Read once; every loader then looks at the same bytes. The size is checked before reading.
     std::vector<u8> data;
-    const HRESULT read = ReadWholeFile(aResolvedPath, TEXTURE_FILE_MAX_BYTES, data);
+    HRESULT read = S_OK;
+    std::unique_ptr<PrefetchedImage> prefetched =
+        ContentPrefetch::Get().TakeImage(aResolvedPath, loadFlag, WIC_MAX_SIZE, TEXTURE_FILE_MAX_BYTES);
+    // Decoded for a larger limit than this device takes: decoded again below, scaled to fit.
+    const u32 maxSize = ImageMaxSize();
+    if (prefetched && prefetched->myDecoded &&
+        (prefetched->myImage.width > maxSize || prefetched->myImage.height > maxSize))
+        prefetched.reset();
+    if (prefetched)
+    {
+        ShaderResourceView view;
+        if (prefetched->myDecoded &&
+            Succeeded(CreateWICTextureFromDecodedImage(prefetched->myImage, aMipChain, &view)))
+            return view;
+        // Not an image the decoder knows, or it failed: the bytes go the ordinary way.
+        read = prefetched->myRead;
+        data = std::move(prefetched->myBytes);
+    }
+    else
+    {
+        read = ReadWholeFile(aResolvedPath, TEXTURE_FILE_MAX_BYTES, data);
+    }
     if (read == E_FAIL)
     {
         aError = "file too large (over the limit of " + std::to_string(TEXTURE_FILE_MAX_BYTES >> 20) + " MiB)";
@@ -218,7 +256,8 @@ ShaderResourceView TextureManager::LoadView(const std::string& aResolvedPath, u3
         return {};
     }
 
-    const HRESULT image = CreateWICTextureFromMemoryEx(data.data(), data.size(), WIC_MAX_SIZE, loadFlag, true, &view);
+    const HRESULT image =
+        CreateWICTextureFromMemoryEx(data.data(), data.size(), WIC_MAX_SIZE, loadFlag, aMipChain, &view);
     if (Succeeded(image))
         return view;
 
@@ -258,6 +297,12 @@ ShaderResourceView TextureManager::LoadView(const std::string& aResolvedPath, u3
 
 Texture* TextureManager::TryLoadTexture(std::string_view aPath, u32 aColorMode, bool aForceReload)
 {
+    const Texture* cached = FindCached(MakeCacheKey(aPath, aColorMode));
+    return Load(aPath, aColorMode, aForceReload, cached ? cached->myMipChain : true);
+}
+
+Texture* TextureManager::Load(std::string_view aPath, u32 aColorMode, bool aForceReload, bool aMipChain)
+{
     const std::string key = MakeCacheKey(aPath, aColorMode);
     Texture* cached = FindCached(key);
     if (cached && !aForceReload)
@@ -273,7 +318,7 @@ Texture* TextureManager::TryLoadTexture(std::string_view aPath, u32 aColorMode, 
     WatchForChanges(resolved, key);
 
     std::string error;
-    ShaderResourceView view = LoadView(resolved, aColorMode, error);
+    ShaderResourceView view = LoadView(resolved, aColorMode, aMipChain, error);
     if (!view)
     {
         // A failed reload keeps what callers hold as it was.
@@ -288,6 +333,7 @@ Texture* TextureManager::TryLoadTexture(std::string_view aPath, u32 aColorMode, 
     // Draws that still hold the old view keep it alive until they let go.
     texture->myView = std::move(view);
     texture->myColorMode = aColorMode;
+    texture->myMipChain = aMipChain;
     texture->myWidth = texture->myView->GetWidth();
     texture->myHeight = texture->myView->GetHeight();
     const float renderHeight = RenderHeight();
@@ -303,7 +349,18 @@ Texture* TextureManager::GetTexture(std::string_view aPath, u32 aColorMode, bool
 {
     if (Texture* texture = TryLoadTexture(aPath, aColorMode, aForceReload))
         return texture;
+    return MakePlaceholder(aPath, aColorMode);
+}
 
+Texture* TextureManager::GetScreenTexture(std::string_view aPath, u32 aColorMode)
+{
+    if (Texture* texture = Load(aPath, aColorMode, false, false))
+        return texture;
+    return MakePlaceholder(aPath, aColorMode);
+}
+
+Texture* TextureManager::MakePlaceholder(std::string_view aPath, u32 aColorMode)
+{
     std::string key = MakeCacheKey(aPath, aColorMode);
     if (Texture* cached = FindCached(key))
         return cached;

@@ -44,6 +44,14 @@ public:
         return TryLoadTexture(aPath ? std::string_view(aPath) : std::string_view(), aColorMode, aForceReload);
     }
 
+    // A picture drawn at about its own size or smaller (menus, logos, splash screens): image files
+    // get one level, no mip chain. Shares the cache with GetTexture: whichever asks first decides.
+    Texture* GetScreenTexture(std::string_view aPath, u32 aColorMode = TEXTURE_COLOR_MODE_AS_STORED);
+
+    // Starts reading and decoding an image file on a worker thread (ContentPrefetch), for a later
+    // GetTexture or GetScreenTexture of the same path and colour mode. Any thread, no GL needed.
+    static void Prefetch(std::string_view aPath, u32 aColorMode = TEXTURE_COLOR_MODE_AS_STORED);
+
     // 4 x 4 white, reported as 512 x 512; bound when a sprite batch has no colour texture.
     Texture* GetWhiteSquare() const { return myWhiteSquare; }
     const ShaderResourceView& GetCheckerboardView() const { return myCheckerboardView; }
@@ -69,7 +77,9 @@ private:
     void CreateBuiltIns();
     void WatchForChanges(const std::string& aResolvedPath, const std::string& aKey);
     void OnFileChanged(const std::string& aKey);
-    ShaderResourceView LoadView(const std::string& aResolvedPath, u32 aColorMode, std::string& aError);
+    Texture* Load(std::string_view aPath, u32 aColorMode, bool aForceReload, bool aMipChain);
+    Texture* MakePlaceholder(std::string_view aPath, u32 aColorMode);
+    ShaderResourceView LoadView(const std::string& aResolvedPath, u32 aColorMode, bool aMipChain, std::string& aError);
 
     std::unordered_map<std::string, Texture*, KeyHash> myCache;
     std::unordered_set<std::string> myWatchedKeys;
