@@ -155,7 +155,15 @@ u32 ContentPrefetch::GetDefaultWorkerCount()
     return cores > 3 ? cores / 2 : 1;
 }
 
-ContentPrefetch::ContentPrefetch(u32 aMaxWorkers) : myMaxWorkers(std::max(aMaxWorkers, 1u)) {}
+ContentPrefetch::ContentPrefetch(u32 aMaxWorkers) : myMaxWorkers(std::max(aMaxWorkers, 1u))
+{
+#if defined(__GLIBC__)
+    // One heap for every thread, set before the first worker (or the driver's threads) starts:
+    // each would otherwise keep an arena of freed decode buffers, about 90 MB more at the peak
+    // for no gain in speed.
+    mallopt(M_ARENA_MAX, 1);
+#endif
+}
 
 ContentPrefetch::~ContentPrefetch()
 {
