@@ -28,6 +28,25 @@ namespace Qel::Platform
 namespace
 {
 bool ourInitialised = false;
+
+// The window system answers size and mode changes asynchronously: a late answer to leaving full
+// screen (the old windowed size) can land after a new size was set and undo it. Wait, pumping the
+// window system's events, until the size differs from aFrom, or equals aTo when one is given.
+void AwaitWindowSize(SDL_Window* aWindow, int aFromWidth, int aFromHeight, int aToWidth, int aToHeight)
+{
+    constexpr Uint32 LIMIT_MS = 500;
+    const Uint32 start = SDL_GetTicks();
+    for (;;)
+    {
+        SDL_PumpEvents();
+        int w = 0, h = 0;
+        SDL_GetWindowSize(aWindow, &w, &h);
+        const bool done = aToWidth > 0 ? (w == aToWidth && h == aToHeight) : (w != aFromWidth || h != aFromHeight);
+        if (done || SDL_GetTicks() - start > LIMIT_MS)
+            return;
+        SDL_Delay(2);
+    }
+}
 // Messages in arrival order: a vector and a read position rather than a deque, so that once it has
 // held a frame's worth of messages the queue no longer allocates (a deque frees and allocates a
 // block every few messages).
@@ -350,8 +369,13 @@ bool SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFl
         return SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     }
 
+    const bool wasFullscreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    int fullWidth = 0, fullHeight = 0;
+    SDL_GetWindowSize(window, &fullWidth, &fullHeight);
     if (SDL_SetWindowFullscreen(window, 0) != 0)
         return false;
+    if (wasFullscreen)
+        AwaitWindowSize(window, fullWidth, fullHeight, 0, 0);
     const bool popup = (style & WS_POPUP) != 0;
     SDL_SetWindowBordered(window, popup ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowResizable(window, popup ? SDL_FALSE : SDL_TRUE);
@@ -363,8 +387,13 @@ bool SetWindowPos(HWND aWindow, i32 aX, i32 aY, i32 aWidth, i32 aHeight, u32 aFl
             top = left = bottom = right = 0;
         const int w = aWidth - left - right;
         const int h = aHeight - top - bottom;
-        if (w > 0 && h > 0)
+        int oldWidth = 0, oldHeight = 0;
+        SDL_GetWindowSize(window, &oldWidth, &oldHeight);
+        if (w > 0 && h > 0 && (w != oldWidth || h != oldHeight))
+        {
             SDL_SetWindowSize(window, w, h);
+            AwaitWindowSize(window, oldWidth, oldHeight, w, h);
+        }
     }
     if (!(aFlags & SWP_NOMOVE))
         SDL_SetWindowPosition(window, aX, aY);

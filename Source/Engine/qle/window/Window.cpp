@@ -85,7 +85,18 @@ bool Window::SetFullscreen(bool aFullscreen)
     const u8 previous = myFullscreen;
     myFullscreen = aFullscreen ? 1 : 0;
     if (ApplyPresentation())
+    {
+        // A size asked for while in full screen was measured without the window's frame: now
+        // that the frame is back, size the window again so the client area is the one asked for.
+        if (previous && !myFullscreen)
+        {
+            const u32 outerWidth = myOuterWidth, outerHeight = myOuterHeight;
+            ComputeOuterSize(myRequestedWidth, myRequestedHeight);
+            if (myOuterWidth != outerWidth || myOuterHeight != outerHeight)
+                ApplyPresentation();
+        }
         return true;
+    }
     myFullscreen = previous;
     ApplyPresentation();
     return false;
