@@ -13,6 +13,25 @@ add_custom_target(content ALL
   VERBATIM)
 add_dependencies(Game content)
 
+# A model generator over our FBX writer: built into tools/, run over the game's asset tree once
+# the tree is laid out (so the copy of Assets/Game does not race it), before the game.
+#   qel_add_model_generator(<tool> <content target> "<comment>" <sources>...)
+function(qel_add_model_generator tool target comment)
+  add_executable(${tool} ${ARGN} ${CMAKE_SOURCE_DIR}/Tools/content/models/FbxWriter.cpp)
+  target_include_directories(${tool} PRIVATE ${CMAKE_SOURCE_DIR}/Tools/content/models)
+  target_compile_options(${tool} PRIVATE ${QEL_WARNINGS})
+  set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+  set(stamp ${CMAKE_BINARY_DIR}/tools/${tool}.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${tool} ${QEL_BIN_DIR}/assets/game
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${tool}
+    COMMENT "${comment}")
+  add_custom_target(${target} DEPENDS ${stamp})
+  add_dependencies(${target} content)
+  add_dependencies(Game ${target})
+endfunction()
+
 # Generated content (one file per tool) hooks in here.
 file(GLOB QEL_CONTENT_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Tools/content/*/Content.cmake)
 foreach(f ${QEL_CONTENT_TOOLS})

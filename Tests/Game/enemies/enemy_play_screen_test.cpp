@@ -33,17 +33,21 @@ protected:
         Qel::GetObjectDefinitionManager().LoadAll(root.Path().string());
         PlayFixture::SetUp();
     }
+    // A floor from -500 to 1500 with an owl, a flying owl, a tank and a mole on it.
+    static std::vector<Object> FloorWithOneEnemyOfEachKind()
+    {
+        std::vector<Object> objects = BlockFloor(1500.0f);
+        objects.push_back({"QLO_TestMiniOwl", 0.0f, 47.5f, 0.0f});
+        objects.push_back({"QLO_TestFlyingOwl", 300.0f, 500.0f, 0.0f});
+        objects.push_back({"QLO_TestBeetleTank", 600.0f, 52.5f, 0.0f});
+        objects.push_back({"QLO_TestPipeMole", 900.0f, 300.0f, 0.0f});
+        return objects;
+    }
 };
 
 TEST_F(EnemyPlayScreen, LevelEnemiesRunAndDrawInTheScreensOrder)
 {
-    std::vector<Object> objects;
-    for (float x = -500.0f; x <= 1500.0f; x += 100.0f)
-        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
-    objects.push_back({"QLO_TestMiniOwl", 0.0f, 47.5f, 0.0f});
-    objects.push_back({"QLO_TestFlyingOwl", 300.0f, 500.0f, 0.0f});
-    objects.push_back({"QLO_TestBeetleTank", 600.0f, 52.5f, 0.0f});
-    objects.push_back({"QLO_TestPipeMole", 900.0f, 300.0f, 0.0f});
+    std::vector<Object> objects = FloorWithOneEnemyOfEachKind();
     WriteLevel("scenes/enemies/level1.qls", objects);
     ASSERT_GT(Load("scenes/enemies/level1.qls"), 0);
     GameWorld& world = myPlay.GetWorld();
@@ -107,13 +111,7 @@ private:
 
 TEST_F(EnemyPlayScreen, NoLoopOfTheLevelPlaysOnUnderTheEndingCredits)
 {
-    std::vector<Object> objects;
-    for (float x = -500.0f; x <= 1500.0f; x += 100.0f)
-        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
-    objects.push_back({"QLO_TestMiniOwl", 0.0f, 47.5f, 0.0f});
-    objects.push_back({"QLO_TestFlyingOwl", 300.0f, 500.0f, 0.0f});
-    objects.push_back({"QLO_TestBeetleTank", 600.0f, 52.5f, 0.0f});
-    objects.push_back({"QLO_TestPipeMole", 900.0f, 300.0f, 0.0f});
+    std::vector<Object> objects = FloorWithOneEnemyOfEachKind();
     objects.push_back({"QLO_TestFan", 400.0f, 800.0f, 3000.0f});
     objects.push_back({"QLO_TestZipline", -400.0f, 300.0f, 0.0f});
     WriteLevel("scenes/ending/level6.qls", objects);

@@ -92,6 +92,15 @@ struct Object
     std::string myName;
 };
 
+// A floor of solid blocks along the ground line, one a cell from x -500 to aLastX.
+inline std::vector<Object> BlockFloor(float aLastX)
+{
+    std::vector<Object> objects;
+    for (float x = -500.0f; x <= aLastX; x += 100.0f)
+        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
+    return objects;
+}
+
 // Writes scenes/<aPath> and its object folder; ids in order 1, 2, ...
 inline void WriteLevel(const std::string& aPath, const std::vector<Object>& aObjects)
 {

@@ -270,9 +270,7 @@ TEST_F(PlayFixture, TimeRunningOutDuringAStunCostsOneLifeWhenTheStunEnds)
 
 TEST_F(PlayFixture, ACheckpointTakenInOneLevelIsGoneInTheNext)
 {
-    std::vector<Object> objects;
-    for (float x = -500.0f; x <= 4000.0f; x += 100.0f)
-        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
+    std::vector<Object> objects = BlockFloor(4000.0f);
     objects.push_back({"QLO_Player", 500.0f, 50.0f, 0.0f});
     WriteLevel("scenes/checkpoints/level3.qls", objects);
     objects.push_back({"QLO_Checkpoint", 2000.0f, 50.0f, 0.0f});
@@ -339,9 +337,7 @@ TEST_F(PlayFixture, TheCameraFollowsThePlayerOnlySidewaysWithinTheBounds)
 
 TEST_F(PlayFixture, ARespawnAtTheCheckpointStartsTheCameraThere)
 {
-    std::vector<Object> objects;
-    for (float x = -500.0f; x <= 7000.0f; x += 100.0f)
-        objects.push_back({"QLO_Block", x, 0.0f, 0.0f});
+    std::vector<Object> objects = BlockFloor(7000.0f);
     objects.push_back({"QLO_Checkpoint", 5000.0f, 50.0f, 0.0f});
     WriteLevel("scenes/respawn/level2.qls", objects);
     ASSERT_GT(Load("scenes/respawn/level2.qls"), 0);

@@ -51,8 +51,6 @@ inline const std::vector<Entry>& Entries()
         {"far", Chapter::Factory, "QLO_Far_Factory", "SM_Far_Factory", "", TAG_PARALLAX, 6000, -1, true, true},
         {"near", Chapter::Forest, "QLO_Near_Forest", "SM_Near_Forest", "", TAG_PARALLAX, 2500, -1, true, true},
         {"near", Chapter::Factory, "QLO_Near_Factory", "SM_Near_Factory", "", TAG_PARALLAX, 2500, -1, true, true},
-        {"ridge", Chapter::Forest, "QLO_Ridge_Forest", "SM_Ridge_Forest", "", TAG_PARALLAX, 1500, -1, true, true},
-        {"ridge", Chapter::Factory, "QLO_Ridge_Factory", "SM_Ridge_Factory", "", TAG_PARALLAX, 1500, -1, true, true},
         {"gearback", Chapter::Any, "QLO_GearBackdrop", "SM_Gear", "", TAG_PARALLAX, 900, -1, false, true},
         // Forest props.
         {"pine", Chapter::Any, "QLO_Pine", "SM_Pine", "", TAG_SCENERY, 250, -1, true, true},

@@ -72,12 +72,10 @@ enum Swatch
     PineDark, PineLight, Moss, MossLight, Bark, BarkDark, Stone, StoneDark, Cap, Leaf, LeafLight, Cream,
     // forest backdrops (flat: read as given)
     MistFar, MistFarShade, MistPeak, HillMid, HillMidShade, HillTrees, NearTrees, NearTreesLit, NearGround,
-    RidgeMoss, RidgeShade,
     // factory
     Brass, BrassDark, Copper, CopperDark, Soot, SootDark, Steel, Furnace, Ember, Brick, BrickDark,
     // factory backdrops (flat)
     SkylineFar, SkylineFarShade, WindowFar, MidSoot, MidSootShade, MidGlow, NearSoot, NearSootLit, NearGlow,
-    SlagDark, SlagLit,
     SWATCH_COUNT
 };
 
@@ -98,7 +96,6 @@ const SwatchDef& SwatchOf(int aSwatch)
         {{0.60, 0.57, 0.76}, true}, {{0.50, 0.48, 0.68}, true}, {{0.76, 0.72, 0.88}, true},
         {{0.24, 0.47, 0.52}, true}, {{0.19, 0.40, 0.46}, true}, {{0.13, 0.33, 0.38}, true},
         {{0.06, 0.21, 0.21}, true}, {{0.09, 0.27, 0.25}, true}, {{0.05, 0.15, 0.15}, true},
-        {{0.11, 0.27, 0.24}}, {{0.08, 0.20, 0.19}},
         // factory
         {{0.80, 0.62, 0.28}}, {{0.58, 0.42, 0.18}}, {{0.72, 0.40, 0.22}}, {{0.50, 0.26, 0.14}}, {{0.26, 0.26, 0.29}},
         {{0.15, 0.15, 0.18}}, {{0.55, 0.60, 0.68}}, {{1.0, 0.55, 0.12}, false, {0.9, 0.42, 0.08}},
@@ -107,7 +104,6 @@ const SwatchDef& SwatchOf(int aSwatch)
         {{0.20, 0.22, 0.42}, true}, {{0.16, 0.17, 0.35}, true}, {{0.72, 0.52, 0.30}, true},
         {{0.13, 0.14, 0.27}, true}, {{0.10, 0.11, 0.22}, true}, {{0.85, 0.42, 0.12}, true},
         {{0.07, 0.07, 0.12}, true}, {{0.12, 0.11, 0.17}, true}, {{0.62, 0.30, 0.10}, true},
-        {{0.16, 0.15, 0.19}}, {{0.24, 0.22, 0.26}},
     };
     return swatches[static_cast<size_t>(aSwatch)];
 }
@@ -543,29 +539,6 @@ void NearForest(Builder b)
     PineRow(b, 7, 330, 40, 60, 360, 660, 0, NearTrees, NearTreesLit);
 }
 
-void RidgeForest(Builder b)
-{
-    // A faceted mossy knoll: a strip of tilted triangles so the light picks out the facets.
-    constexpr int COLUMNS = 12;
-    constexpr double HALF = 950, STEP = 2 * HALF / COLUMNS;
-    auto height = [](int c) { return c == 0 || c == COLUMNS ? 0.0 : 150.0 + 190.0 * std::sin(PI * c / COLUMNS) + 70.0 * Hash(c, 8, 1); };
-    for (int c = 0; c < COLUMNS; ++c)
-    {
-        const double x0 = -HALF + c * STEP, x1 = x0 + STEP;
-        const Vec3 a{x0, LAYER_BOTTOM / 2, 0}, d{x1, LAYER_BOTTOM / 2, 0};
-        const Vec3 top0{x0, height(c), 60.0 * Hash(c, 9, 1)}, top1{x1, height(c + 1), 60.0 * Hash(c + 1, 9, 1)};
-        const Vec3 mid{(x0 + x1) / 2, (height(c) + height(c + 1)) * 0.35, -90.0 - 50.0 * Hash(c, 10, 1)};
-        const Vec3 inside{(x0 + x1) / 2, 0, 400};
-        b.Face({a, mid, top0}, c % 2 ? RidgeMoss : RidgeShade, inside);
-        b.Face({top0, mid, top1}, RidgeMoss, inside);
-        b.Face({mid, d, top1}, c % 2 ? RidgeShade : RidgeMoss, inside);
-        b.Face({a, d, mid}, RidgeShade, inside);
-    }
-    Pine(b.Moved({-420, 230, 30}, 0.7), 7);
-    Pine(b.Moved({-290, 270, 60}, 0.55), 8);
-    Pine(b.Moved({330, 290, 40}, 0.75), 9);
-}
-
 void Skyline(Builder& b, int aSeed, double aStep, double aMinH, double aMaxH, double aZ, int aLit, int aShade, int aWindow,
              double aWindowChance)
 {
@@ -687,28 +660,6 @@ void NearFactory(Builder b)
     b.FrontRect(-b.HalfWidth() - 200, LAYER_BOTTOM, b.HalfWidth() + 200, 110, 10, NearSoot);
 }
 
-void RidgeFactory(Builder b)
-{
-    // A slag heap with a gantry on it.
-    constexpr int COLUMNS = 10;
-    constexpr double HALF = 900, STEP = 2 * HALF / COLUMNS;
-    auto height = [](int c) { return c == 0 || c == COLUMNS ? 0.0 : 200.0 + 220.0 * std::sin(PI * c / COLUMNS) + 80.0 * Hash(c, 8, 2); };
-    for (int c = 0; c < COLUMNS; ++c)
-    {
-        const double x0 = -HALF + c * STEP, x1 = x0 + STEP;
-        const Vec3 a{x0, LAYER_BOTTOM / 2, 0}, d{x1, LAYER_BOTTOM / 2, 0};
-        const Vec3 top0{x0, height(c), 50.0 * Hash(c, 9, 2)}, top1{x1, height(c + 1), 50.0 * Hash(c + 1, 9, 2)};
-        const Vec3 mid{(x0 + x1) / 2, (height(c) + height(c + 1)) * 0.35, -80.0 - 50.0 * Hash(c, 10, 2)};
-        const Vec3 inside{(x0 + x1) / 2, 0, 400};
-        b.Face({a, mid, top0}, c % 2 ? SlagLit : SlagDark, inside);
-        b.Face({top0, mid, top1}, SlagLit, inside);
-        b.Face({mid, d, top1}, c % 2 ? SlagDark : SlagLit, inside);
-        b.Face({a, d, mid}, SlagDark, inside);
-    }
-    Girder(b.Moved({-200, 300, 40}, 1.1));
-    Chimney(b.Moved({330, 280, 60}, 0.8));
-}
-
 // ---- skies ---------------------------------------------------------------------------------
 
 // The sky quad spans this much around the camera; the play view is 1400 high and about 2500
@@ -824,10 +775,8 @@ const std::map<std::string, std::function<void(Builder)>>& PropBuilders()
         {"SM_Works", Works},
         {"SM_Far_Forest", FarForest},
         {"SM_Near_Forest", NearForest},
-        {"SM_Ridge_Forest", RidgeForest},
         {"SM_Far_Factory", FarFactory},
         {"SM_Near_Factory", NearFactory},
-        {"SM_Ridge_Factory", RidgeFactory},
     };
     return builders;
 }
