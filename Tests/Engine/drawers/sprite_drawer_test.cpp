@@ -69,6 +69,19 @@ protected:
         return true;
     }
 
+    // How many pixels of a PixelGrid (below) are not its sprite's colour.
+    int WrongGridPixels(int aColumns, int aRows, int aBlues)
+    {
+        int wrong = 0;
+        for (int i = 0; i < aColumns * aRows; ++i)
+        {
+            const Rgba expected{static_cast<u8>(i % 256), static_cast<u8>((i / 256) % 256), static_cast<u8>(i % aBlues),
+                                255};
+            wrong += !Near(Pixel(20 + i % aColumns, 10 + i / aColumns), expected);
+        }
+        return wrong;
+    }
+
     std::unique_ptr<SpriteDrawer> myDrawer;
 };
 
@@ -605,19 +618,26 @@ TEST_F(SpriteDrawerTest, FramesOfSeveralBatchesDrawEverySpriteAsOneBatchDoes)
     }
 }
 
+// One-pixel sprites on a grid from (20, 10), each of its own colour (blue cycling through aBlues).
+std::vector<Sprite2DInstanceData> PixelGrid(int aColumns, int aRows, int aBlues)
+{
+    std::vector<Sprite2DInstanceData> sprites(static_cast<size_t>(aColumns * aRows));
+    for (int i = 0; i < aColumns * aRows; ++i)
+    {
+        Sprite2DInstanceData& sprite = sprites[static_cast<size_t>(i)];
+        sprite.myPosition = {static_cast<float>(20 + i % aColumns), static_cast<float>(11 + i / aColumns)};
+        sprite.myColor = Color(static_cast<float>(i % 256) / 255.0f, static_cast<float>((i / 256) % 256) / 255.0f,
+                               static_cast<float>(i % aBlues) / 255.0f, 1.0f);
+    }
+    return sprites;
+}
+
 TEST_F(SpriteDrawerTest, AFrameOfMoreInstancesThanTheStreamHoldsDrawsThemAll)
 {
     // 40,000 one-pixel sprites in one batch: 40 flushes, more than the instance ring first holds,
     // so the frame laps it while its earlier draws may still be in flight.
     constexpr int COLUMNS = 250, ROWS = 160;
-    std::vector<Sprite2DInstanceData> sprites(COLUMNS * ROWS);
-    for (int i = 0; i < COLUMNS * ROWS; ++i)
-    {
-        Sprite2DInstanceData& sprite = sprites[static_cast<size_t>(i)];
-        sprite.myPosition = {static_cast<float>(20 + i % COLUMNS), static_cast<float>(11 + i / COLUMNS)};
-        sprite.myColor = Color(static_cast<float>(i % 256) / 255.0f, static_cast<float>((i / 256) % 256) / 255.0f,
-                               static_cast<float>(i % 7) / 255.0f, 1.0f);
-    }
+    const std::vector<Sprite2DInstanceData> sprites = PixelGrid(COLUMNS, ROWS, 7);
     myStates->SetBlendState(BLEND_STATE_DISABLED);
     for (int frame = 0; frame < 3; ++frame)
     {
@@ -627,11 +647,32 @@ TEST_F(SpriteDrawerTest, AFrameOfMoreInstancesThanTheStreamHoldsDrawsThemAll)
         batch.Draw(sprites);
     }
     Invalidate();
-    int wrong = 0;
-    for (int i = 0; i < COLUMNS * ROWS; ++i)
+    EXPECT_EQ(WrongGridPixels(COLUMNS, ROWS, 7), 0);
+}
+
+TEST_F(SpriteDrawerTest, FramesThatStartWithTheDrawerGrowItsSegmentsUntilAFrameFitsOne)
+{
+    // 10,000 one-pixel sprites a frame: ten flushes, more than a first segment holds. Each frame
+    // that spills over doubles the segments; then a frame fits one and they stay that size.
+    constexpr int COLUMNS = 125, ROWS = 80;
+    const std::vector<Sprite2DInstanceData> sprites = PixelGrid(COLUMNS, ROWS, 5);
+    const size_t frameBytes = sprites.size() * sizeof(SpriteInstance);
+    std::vector<size_t> segmentBytes;
+    for (int frame = 0; frame < 8; ++frame)
     {
-        const Rgba expected{static_cast<u8>(i % 256), static_cast<u8>((i / 256) % 256), static_cast<u8>(i % 7), 255};
-        wrong += !Near(Pixel(20 + i % COLUMNS, 10 + i / COLUMNS), expected);
+        ClearAndBeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+        myDrawer->BeginFrame();
+        myStates->SetBlendState(BLEND_STATE_DISABLED);
+        {
+            SpriteBatchScope batch = myDrawer->BeginBatch({});
+            batch.Draw(sprites);
+        }
+        segmentBytes.push_back(myDrawer->GetInstanceStream().GetSegmentBytes());
     }
-    EXPECT_EQ(wrong, 0);
+    EXPECT_LT(segmentBytes.front(), frameBytes);
+    EXPECT_GE(segmentBytes.back(), frameBytes);
+    EXPECT_LT(segmentBytes.back(), 2 * frameBytes + SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance));
+    EXPECT_EQ(segmentBytes[5], segmentBytes.back());
+    Invalidate();
+    EXPECT_EQ(WrongGridPixels(COLUMNS, ROWS, 5), 0);
 }

@@ -66,15 +66,27 @@ TEST_F(GraphicsStateGLTest, PopSendsTheBaseBlendStateAgain)
     EXPECT_EQ(myStates->GetLastApplyMask(), 0u);
 }
 
-TEST_F(GraphicsStateGLTest, AClearForcesTheNextApply)
+TEST_F(GraphicsStateGLTest, AClearForcesTheOutputStatesOfTheNextApplyAndNothingElse)
 {
     myStates->Apply(false);
     EXPECT_EQ(myStates->GetLastApplyMask(), 0u);
+    myStates->SetDepthStencilState(DEPTH_STENCIL_STATE_READ_ONLY_LESS);
+    myStates->Apply(false);
+    EXPECT_EQ(GetInt(GL_DEPTH_WRITEMASK), GL_FALSE);
     const float black[4] = {0, 0, 0, 1};
     myDevice->Clear(black);   // forces the colour and depth masks behind the stack's back
+    EXPECT_EQ(GetInt(GL_DEPTH_WRITEMASK), GL_TRUE);
+    myStates->Apply(false);
+    EXPECT_EQ(myStates->GetLastApplyMask(), APPLY_BLEND | APPLY_DEPTH_STENCIL | APPLY_RASTERIZER);
+    EXPECT_EQ(GetInt(GL_DEPTH_WRITEMASK), GL_FALSE);
+    // A reset of the base state sends what differs from it, with nothing forced behind it.
+    myStates->BeginFrame(0.0f, 0.0f);
+    EXPECT_EQ(myStates->GetLastApplyMask(), APPLY_DEPTH_STENCIL);
+    EXPECT_EQ(GetInt(GL_DEPTH_WRITEMASK), GL_TRUE);
+    DX11::InvalidateCachedState();   // anything may have changed: everything goes out again
     myStates->Apply(false);
     EXPECT_NE(myStates->GetLastApplyMask() & APPLY_BLOCK_BINDINGS, 0u);
-    EXPECT_NE(myStates->GetLastApplyMask() & APPLY_DEPTH_STENCIL, 0u);
+    EXPECT_NE(myStates->GetLastApplyMask() & APPLY_SAMPLER, 0u);
 }
 
 TEST_F(GraphicsStateGLTest, DepthStatesSetTheMaskAndTheComparison)

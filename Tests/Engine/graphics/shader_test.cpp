@@ -3,6 +3,8 @@
 #include "GraphicsTestContext.h"
 #include "TestSupport.h"
 #include "graphics/ConstantBlocks.h"
+#include "graphics/DeviceContext.h"
+#include "graphics/InputLayout.h"
 #include "graphics/GL.h"
 #include "graphics/ShaderCache.h"
 #include "graphics/SpriteShader.h"
@@ -334,4 +336,52 @@ TEST_F(ShaderTest, TheDefaultMaterialMapsAreReadAsLinearData)
         for (int i = 0; i < 4; ++i)
             EXPECT_NEAR(sample[i], c.expected[i], 2e-3f) << "channel " << i;
     }
+}
+
+// A layout leaves a slot that keeps its buffer, stride and offset alone (after a buffer delete it
+// points every slot again: the name may since belong to a new buffer).
+TEST_F(ShaderTest, ALayoutFollowsItsBuffersAcrossRepeatsOffsetsAndDeletes)
+{
+    const InputElementDesc elements[] = {{"POSITION", 0, VertexFormat::Float4, 0}};
+    const std::shared_ptr<InputLayout> layout = InputLayout::Create(elements);
+    ASSERT_TRUE(layout);
+    const auto pointed = [&](GLint& aBuffer, GLint& aStride, uintptr_t& aOffset) {
+        glBindVertexArray(layout->GetVertexArray());
+        glGetVertexAttribiv(0, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &aBuffer);
+        glGetVertexAttribiv(0, GL_VERTEX_ATTRIB_ARRAY_STRIDE, &aStride);
+        void* pointer = nullptr;
+        glGetVertexAttribPointerv(0, GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
+        aOffset = reinterpret_cast<uintptr_t>(pointer);
+        DeviceContext::IASetInputLayout(nullptr);
+    };
+    const float data[16] = {};
+    impl::gl::Buffer first = impl::gl::CreateVertexBuffer(sizeof(data), data, impl::gl::BufferUsage::Static);
+    struct Step
+    {
+        u32 stride;
+        u32 offset;
+    };
+    for (const Step step : {Step{16, 0}, Step{16, 0}, Step{32, 0}, Step{32, 16}})
+    {
+        const u32 name = first.Get();
+        layout->SetVertexBuffers(0, 1, &name, &step.stride, &step.offset);
+        GLint buffer = 0, stride = 0;
+        uintptr_t offset = 0;
+        pointed(buffer, stride, offset);
+        EXPECT_EQ(static_cast<u32>(buffer), name);
+        EXPECT_EQ(static_cast<u32>(stride), step.stride);
+        EXPECT_EQ(offset, step.offset);
+    }
+    // Deleted while its layout is in use (GL lets go of it there), then a new buffer.
+    DeviceContext::IASetInputLayout(layout.get());
+    first = impl::gl::Buffer();
+    DeviceContext::IASetInputLayout(nullptr);
+    impl::gl::Buffer second = impl::gl::CreateVertexBuffer(sizeof(data), data, impl::gl::BufferUsage::Static);
+    const u32 name = second.Get();
+    const u32 stride = 32, offset = 16;
+    layout->SetVertexBuffers(0, 1, &name, &stride, &offset);
+    GLint buffer = 0, heldStride = 0;
+    uintptr_t heldOffset = 0;
+    pointed(buffer, heldStride, heldOffset);
+    EXPECT_EQ(static_cast<u32>(buffer), name);
 }

@@ -18,10 +18,10 @@ namespace
 constexpr const char* DEFAULT_VERTEX_SHADER = "shaders/instanced_sprite_shader_VS";
 constexpr const char* DEFAULT_PIXEL_SHADER = "shaders/model_shader_vertex_color_textured_PS";
 constexpr size_t BATCH_BYTES = SpriteDrawer::BATCH_SIZE * sizeof(SpriteInstance);
-// The instance ring starts at four segments of four batches and may grow to segments of 64 (a
-// frame of about 200,000 sprites in flight).
+// The instance ring starts at four segments of four batches and may grow to segments of 128 (a
+// frame of about 130,000 sprites in one segment).
 constexpr size_t FIRST_SEGMENT_BYTES = 4 * BATCH_BYTES;
-constexpr size_t MAX_SEGMENT_BYTES = 64 * BATCH_BYTES;
+constexpr size_t MAX_SEGMENT_BYTES = 128 * BATCH_BYTES;
 
 // The colour table is looked up once per Draw, not once per record.
 inline void WriteCommon(const Vector4f& aUVRect, const Color& aColor, const Vector4f& aExtra,
@@ -234,7 +234,15 @@ bool SpriteDrawer::BindBatch(const SpriteSharedData& aSharedData)
         myBatchState = stack->GetTop();
     myBoundDrawCount = ourDrawCallCount;
     myBoundStateEpoch = DX11::GetStateEpoch();
+    myBoundOutputEpoch = DX11::GetOutputEpoch();
     return true;
+}
+
+void SpriteDrawer::BeginFrame()
+{
+    // A batch left open across frames keeps its segment: the fence waits for the next frame.
+    if (myInstanceStream && !myIsInBatch && !myInstanceStream.IsMapped())
+        myInstanceStream.BeginFrame();
 }
 
 SpriteBatchScope SpriteDrawer::BeginBatch(const SpriteSharedData& aSharedData)
@@ -303,6 +311,7 @@ void SpriteDrawer::DrawFromStream(size_t aOffset, u64 aCount)
     const u32 offsets[2] = {0, static_cast<u32>(aOffset)};
     const bool otherDrawingCame = ourDrawCallCount != myBoundDrawCount + 1 ||
                                   DX11::GetStateEpoch() != myBoundStateEpoch ||
+                                  DX11::GetOutputEpoch() != myBoundOutputEpoch ||
                                   DeviceContext::GetInputLayout() != myBatchShader->GetInputLayout();
     if (otherDrawingCame || ComputeApplyMask(myBatchState, stack->GetLastApplied(), false) != 0)
     {
@@ -322,6 +331,7 @@ void SpriteDrawer::DrawFromStream(size_t aOffset, u64 aCount)
     }
     myBoundDrawCount = ourDrawCallCount;
     myBoundStateEpoch = DX11::GetStateEpoch();
+    myBoundOutputEpoch = DX11::GetOutputEpoch();
     DeviceContext::DrawInstanced(QUAD_VERTEX_COUNT, static_cast<u32>(aCount), 0, 0);
 }
 

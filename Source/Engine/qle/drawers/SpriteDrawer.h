@@ -145,10 +145,14 @@ public:
     // textures and the graphics state. A drawer that is not loaded, or a shader that cannot
     // render, gives a scope that draws nothing.
     SpriteBatchScope BeginBatch(const SpriteSharedData& aSharedData);
+    // Called by the engine as each frame starts (not inside a batch): the instances of one frame
+    // then share one fence.
+    void BeginFrame();
 
     SpriteShader* GetDefaultShader() const { return myDefaultShader.get(); }
     const QuadVertex* GetQuadVertices() const { return myQuadVertices; }
     const Statistics& GetStatistics() const { return myStatistics; }
+    const SpriteInstanceStream& GetInstanceStream() const { return myInstanceStream; }
     void ResetStatistics() { myStatistics = {}; }
 
 protected:
@@ -191,6 +195,7 @@ private:
     // sent: unchanged at the next draw (but for that draw's own count), nothing came between.
     u32 myBoundDrawCount = 0;
     u64 myBoundStateEpoch = 0;
+    u64 myBoundOutputEpoch = 0;
     bool myBatchCanDraw = false;
     // Loaded by Init: instances are mapped in the ring (at myMappedOffset) rather than staged.
     bool myWritesInPlace = false;

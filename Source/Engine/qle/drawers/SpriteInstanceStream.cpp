@@ -34,6 +34,7 @@ bool SpriteInstanceStream::Init(size_t aSegmentBytes, size_t aMaxSegmentBytes)
     mySegment = 0;
     myOffset = 0;
     myMappedBytes = 0;
+    myFrameSpilled = false;
     return static_cast<bool>(myBuffer);
 }
 
@@ -71,11 +72,30 @@ void SpriteInstanceStream::EnterNextSegment()
     myOffset = static_cast<size_t>(next) * mySegmentBytes;
 }
 
+void SpriteInstanceStream::BeginFrame()
+{
+    QEL_ASSERT(myMappedBytes == 0);
+    const bool wrote = myOffset != static_cast<size_t>(mySegment) * mySegmentBytes;
+    if (myFrameSpilled && mySegmentBytes * 2 <= myMaxSegmentBytes)
+    {
+        mySegmentBytes *= 2;
+        Allocate();
+    }
+    else if (wrote)
+    {
+        EnterNextSegment();
+    }
+    myFrameSpilled = false;
+}
+
 void* SpriteInstanceStream::Map(size_t aMaxBytes, size_t& aOffset)
 {
     QEL_ASSERT(aMaxBytes > 0 && aMaxBytes <= mySegmentBytes && myMappedBytes == 0);
     if (myOffset + aMaxBytes > (static_cast<size_t>(mySegment) + 1) * mySegmentBytes)
+    {
         EnterNextSegment();
+        myFrameSpilled = true;
+    }
     aOffset = myOffset;
     glBindBuffer(GL_ARRAY_BUFFER, myBuffer.Get());
     // As in Write: nothing in flight reads this range. Only the part written is flushed.
@@ -106,7 +126,10 @@ size_t SpriteInstanceStream::Write(const void* aData, size_t aBytes)
 {
     QEL_ASSERT(aBytes > 0 && aBytes <= mySegmentBytes && myMappedBytes == 0);
     if (myOffset + aBytes > (static_cast<size_t>(mySegment) + 1) * mySegmentBytes)
+    {
         EnterNextSegment();
+        myFrameSpilled = true;
+    }
     const size_t offset = myOffset;
     myOffset += aBytes;
     glBindBuffer(GL_ARRAY_BUFFER, myBuffer.Get());

@@ -4,6 +4,9 @@
 // earlier draws. The ring is split into four segments; leaving a segment fences it, and entering
 // one waits for its fence from the last lap. A wait that would block grows the ring instead (up
 // to a cap), so in steady state a frame's instances fit and nothing waits or allocates.
+// With BeginFrame called each frame, a segment holds a frame: a fence also ends the rasteriser's
+// batch of work, so one a frame costs least; a frame that spills into a second segment doubles
+// the segments (up to the cap) for the frames after it.
 #include "core/Types.h"
 #include "graphics/GLObjects.h"
 
@@ -38,6 +41,10 @@ public:
     void Unmap(size_t aUsedBytes);
     bool IsMapped() const { return myMappedBytes != 0; }
 
+    // A new frame starts: the last frame's segment is fenced and left (nothing when it wrote
+    // nothing), or the segments grow when it did not fit in one.
+    void BeginFrame();
+
     u32 GetBuffer() const { return myBuffer.Get(); }
     size_t GetSegmentBytes() const { return mySegmentBytes; }
 
@@ -52,6 +59,8 @@ private:
     u32 mySegment = 0;
     size_t myOffset = 0;
     size_t myMappedBytes = 0;
+    // A segment was left inside the frame (its instances did not fit in one).
+    bool myFrameSpilled = false;
     // GLsync of each segment's last lap; null when none is pending.
     void* myFences[SEGMENT_COUNT] = {};
 };

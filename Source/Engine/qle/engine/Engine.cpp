@@ -1,6 +1,7 @@
 #include "engine/Engine.h"
 
 #include "engine/CallbackList.h"
+#include "drawers/SpriteDrawer.h"
 #include "filewatcher/FileWatcher.h"
 #include "graphics/DX11.h"
 #include "graphics/GraphicsEngine.h"
@@ -122,6 +123,8 @@ bool Engine::BeginFrame()
     myDX11->Clear(myParameters.myClearColor);
     if (GraphicsStateStack* states = myGraphicsEngine ? myGraphicsEngine->GetGraphicsStateStack() : nullptr)
         states->BeginFrame();
+    if (SpriteDrawer* sprites = myGraphicsEngine ? myGraphicsEngine->GetSpriteDrawer() : nullptr)
+        sprites->BeginFrame();
     ourLastFrameDrawCallCount = ourDrawCallCount;
     ourDrawCallCount = 0;
     return true;

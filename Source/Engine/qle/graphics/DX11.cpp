@@ -26,6 +26,7 @@ DepthBuffer* ourDepthBuffer = nullptr;
 HWND ourWindow = nullptr;
 std::thread::id ourRenderThread;
 u64 ourStateEpoch = 1;
+u64 ourOutputEpoch = 1;
 RenderTarget* ourBoundTarget = nullptr;
 u32 ourBoundFramebuffer = 0;
 DepthBuffer* ourBoundDepth = nullptr;
@@ -189,9 +190,12 @@ void DX11::Clear(const float aColor[4])
 {
     float linear[4];
     PackLinearColor(aColor[0], aColor[1], aColor[2], aColor[3], linear);
-    mySrgbTarget.Clear(linear, myDepthBuffer, 1.0f);
+    // The active target is bound right after: one framebuffer switch, not two.
+    mySrgbTarget.Clear(linear, myDepthBuffer, 1.0f, RenderTarget::AfterClear::LeaveBound);
     if (ourActiveTarget)
         ourActiveTarget->SetAsActiveTarget(nullptr);
+    else
+        RebindActiveFramebuffer();
 }
 
 bool DX11::Present(bool aVsync)
@@ -214,7 +218,7 @@ bool DX11::Present(bool aVsync)
                           static_cast<GLint>(windowWidth), static_cast<GLint>(windowHeight), GL_COLOR_BUFFER_BIT,
                           sameSize ? GL_NEAREST : GL_LINEAR);
         myContext->SwapBuffers();
-        InvalidateCachedState();
+        InvalidateOutputState();
         RebindActiveFramebuffer();
         return true;
     }
@@ -276,6 +280,8 @@ bool DX11::IsRenderThread() { return ourRenderThread == std::this_thread::get_id
 bool DX11::IsContextAlive() { return ourContextAlive; }
 void DX11::InvalidateCachedState() { ++ourStateEpoch; }
 u64 DX11::GetStateEpoch() { return ourStateEpoch; }
+void DX11::InvalidateOutputState() { ++ourOutputEpoch; }
+u64 DX11::GetOutputEpoch() { return ourOutputEpoch; }
 
 void DX11::SetBoundFramebuffer(RenderTarget* aTarget, u32 aFramebuffer, DepthBuffer* aDepth)
 {

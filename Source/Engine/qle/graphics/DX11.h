@@ -68,6 +68,10 @@ public:
     // Bookkeeping for code that changes GL state behind the state stack's back (clears, loaders).
     static void InvalidateCachedState();
     static u64 GetStateEpoch();
+    // For code that forces only the output masks and scissor (clears, blits, present): the stack
+    // sends its blend, depth-stencil and rasterizer states again, and nothing else.
+    static void InvalidateOutputState();
+    static u64 GetOutputEpoch();
     static void SetBoundFramebuffer(RenderTarget* aTarget, u32 aFramebuffer, DepthBuffer* aDepth);
     static RenderTarget* GetBoundTarget();
     static DepthBuffer* GetBoundDepthBuffer();

@@ -5,11 +5,19 @@
 
 namespace Qel::impl::gl
 {
+namespace
+{
+u64 ourBufferDeletes = 0;
+}
+
 void DeleteBufferName(u32 aName)
 {
+    ++ourBufferDeletes;
     if (DX11::IsContextAlive())
         glDeleteBuffers(1, &aName);
 }
+
+u64 GetBufferDeleteCount() { return ourBufferDeletes; }
 
 void DeleteVertexArrayName(u32 aName)
 {

@@ -10,6 +10,8 @@
 namespace Qel::impl::gl
 {
 void DeleteBufferName(u32 aName);
+// How many buffers were deleted so far: a name seen before a delete may now be another buffer.
+u64 GetBufferDeleteCount();
 void DeleteVertexArrayName(u32 aName);
 void DeleteSamplerName(u32 aName);
 void DeleteShaderName(u32 aName);

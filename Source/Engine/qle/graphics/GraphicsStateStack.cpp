@@ -254,7 +254,9 @@ void GraphicsStateStack::ResetBaseState()
     myLightCounter = 0;
     myCameraCounter = 0;
     Top() = base;
-    Apply(true);
+    // Every part of the base state is in effect afterwards. What the last apply sent is still in GL
+    // unless the state epochs moved (each of those forces its part), so only the rest goes out.
+    Apply(false);
 }
 
 void GraphicsStateStack::Push() { myRenderStateStack.push_back(myRenderStateStack.back()); }
@@ -395,8 +397,11 @@ void GraphicsStateStack::ApplyState(const GraphicsState& aState, bool aForce)
     if (!myFrameBuffer)
         return;   // not initialised: nothing of ours to send
     const u64 epoch = DX11::GetStateEpoch();
+    const u64 outputEpoch = DX11::GetOutputEpoch();
     const GraphicsState& top = aState;
-    const u32 mask = ComputeApplyMask(top, myLastApplied, aForce || epoch != myAppliedEpoch);
+    u32 mask = ComputeApplyMask(top, myLastApplied, aForce || epoch != myAppliedEpoch);
+    if (outputEpoch != myAppliedOutputEpoch)
+        mask |= APPLY_BLEND | APPLY_DEPTH_STENCIL | APPLY_RASTERIZER;
     myLastApplyMask = mask;
 
     if (mask & APPLY_BLEND)
@@ -430,5 +435,6 @@ void GraphicsStateStack::ApplyState(const GraphicsState& aState, bool aForce)
     }
     myLastApplied = top;
     myAppliedEpoch = epoch;
+    myAppliedOutputEpoch = outputEpoch;
 }
 }

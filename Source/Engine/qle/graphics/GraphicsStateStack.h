@@ -240,6 +240,7 @@ private:
     Texture* myHorizonCubeMap = nullptr;
     TextureManager* myTextureManager = nullptr;
     u64 myAppliedEpoch = 0;
+    u64 myAppliedOutputEpoch = 0;
     u32 myLastApplyMask = 0;
 };
 }

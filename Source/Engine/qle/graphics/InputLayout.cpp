@@ -97,15 +97,29 @@ void InputLayout::RebindRecordedVertexArray()
 void InputLayout::SetVertexBuffersOnBound(u32 aStartSlot, u32 aCount, const u32* aBuffers, const u32* aStrides,
                                           const u32* aOffsets)
 {
+    // A buffer name can be recycled for a new buffer after a delete: after any delete every slot is
+    // pointed again; otherwise a slot that keeps its buffer, stride and offset is left as it is.
+    const u64 deletes = impl::gl::GetBufferDeleteCount();
+    if (deletes != myBufferDeletesSeen)
+    {
+        myBufferDeletesSeen = deletes;
+        for (SlotBinding& binding : mySlots)
+            binding.myIsPointed = false;
+    }
+    bool boundAny = false;
     for (u32 i = 0; i < aCount; ++i)
     {
         const u32 slot = aStartSlot + i;
         if (slot >= MAX_INPUT_SLOTS)
             break;
-        // Always re-pointed: a buffer name can be recycled for a new buffer after a delete.
-        const SlotBinding wanted{aBuffers[i], aStrides[i], aOffsets[i]};
+        const SlotBinding wanted{aBuffers[i], aStrides[i], aOffsets[i], true};
+        const SlotBinding& held = mySlots[slot];
+        if (held.myIsPointed && held.myBuffer == wanted.myBuffer && held.myStride == wanted.myStride &&
+            held.myOffset == wanted.myOffset)
+            continue;
         mySlots[slot] = wanted;
         glBindBuffer(GL_ARRAY_BUFFER, wanted.myBuffer);
+        boundAny = true;
         for (u32 location = 0; location < myElementCount; ++location)
         {
             const Element& element = myElements[location];
@@ -126,6 +140,7 @@ void InputLayout::SetVertexBuffersOnBound(u32 aStartSlot, u32 aCount, const u32*
             glEnableVertexAttribArray(location);
         }
     }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (boundAny)
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 }

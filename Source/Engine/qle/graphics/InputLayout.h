@@ -84,11 +84,13 @@ private:
         u32 myBuffer = 0;
         u32 myStride = 0;
         u32 myOffset = 0;
+        bool myIsPointed = false;
     };
 
     impl::gl::VertexArray myVertexArray;
     std::array<Element, MAX_ELEMENTS> myElements{};
     u32 myElementCount = 0;
     std::array<SlotBinding, MAX_INPUT_SLOTS> mySlots{};
+    u64 myBufferDeletesSeen = 0;
 };
 }

@@ -84,11 +84,11 @@ void RenderTarget::Clear(const float aColor[4])
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(aColor[0], aColor[1], aColor[2], aColor[3]);
     glClear(GL_COLOR_BUFFER_BIT);
-    DX11::InvalidateCachedState();
+    DX11::InvalidateOutputState();
     DX11::RebindActiveFramebuffer();
 }
 
-void RenderTarget::Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float aDepth)
+void RenderTarget::Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float aDepth, AfterClear aAfter)
 {
     const auto [width, height] = GetSize();
     const Viewport& depthViewport = aDepthBuffer.GetViewport();
@@ -112,8 +112,9 @@ void RenderTarget::Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float
     glClearColor(aColor[0], aColor[1], aColor[2], aColor[3]);
     glClearDepth(aDepth);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DX11::InvalidateCachedState();
-    DX11::RebindActiveFramebuffer();
+    DX11::InvalidateOutputState();
+    if (aAfter == AfterClear::RestoreBinding)
+        DX11::RebindActiveFramebuffer();
 }
 
 std::pair<i32, i32> RenderTarget::GetSize() const
@@ -174,7 +175,7 @@ void DepthBuffer::Clear(float aDepth, u8 aStencil)
     glDepthMask(GL_TRUE);
     glClearDepth(aDepth);
     glClear(GL_DEPTH_BUFFER_BIT);
-    DX11::InvalidateCachedState();
+    DX11::InvalidateOutputState();
     DX11::RebindActiveFramebuffer();
 }
 

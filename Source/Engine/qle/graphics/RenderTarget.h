@@ -37,7 +37,14 @@ public:
     void Clear(const float aColor[4]);
     // Clears colour and aDepthBuffer (to aDepth) together: one clear through the framebuffer that
     // holds both, where two through separate framebuffers cost the rasteriser two passes.
-    void Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float aDepth);
+    // LeaveBound skips binding the last active framebuffer again, for a caller that binds one next.
+    enum class AfterClear
+    {
+        RestoreBinding,
+        LeaveBound
+    };
+    void Clear(const float aColor[4], DepthBuffer& aDepthBuffer, float aDepth,
+               AfterClear aAfter = AfterClear::RestoreBinding);
     std::pair<i32, i32> GetSize() const;
     void SetAsActiveTarget(DepthBuffer* aDepthBuffer);
 

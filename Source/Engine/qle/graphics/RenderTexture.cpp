@@ -105,7 +105,7 @@ void RenderTexture::CopyFrom(RenderTarget& aSource)
     const bool sameSize = static_cast<u32>(sourceWidth) == myWidth && static_cast<u32>(sourceHeight) == myHeight;
     glBlitFramebuffer(0, 0, sourceWidth, sourceHeight, 0, 0, static_cast<GLint>(myWidth), static_cast<GLint>(myHeight),
                       GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-    DX11::InvalidateCachedState();
+    DX11::InvalidateOutputState();
     DX11::RebindActiveFramebuffer();
 }
 
