@@ -4,7 +4,8 @@
 Starts a private Xvfb display, runs both programs at each size round-robin (the order of the two
 alternates from run to run, so load from other work on the machine falls on both alike), several
 runs, and prints per program and size the median and range of frame time, main-thread CPU,
-process CPU and page faults per frame, then the engine / reference ratios of the medians.
+process CPU and page faults per frame, then the engine / reference ratios of the medians and the
+median of each run's own ratio.
 
     Tools/benchmarks/bunnymark/run_sweep.py [--build build] [--runs 5] [--sizes 0,1000,10000,100000]
 """
@@ -97,6 +98,18 @@ def main():
             ref = medians[("reference", size, metric)]
             ratios.append(medians[("engine", size, metric)] / ref if ref > 0 else float("nan"))
         print("%7d  %9.3f  %11.3f  %14.3f" % (size, *ratios))
+    # Each run's two programs ran back to back: their ratio is less moved by the machine's drift
+    # over the sweep than the ratio of the medians.
+    print()
+    print("engine / reference (median [min - max] of each run's pair)")
+    print("%7s  %-22s  %-22s  %-22s" % ("sprites", "frame", "main CPU", "process CPU"))
+    for size in sizes:
+        cells = []
+        for metric in METRICS[:3]:
+            pairs = [e[metric] / r[metric] for e, r in zip(results[("engine", size)], results[("reference", size)])
+                     if r[metric] > 0]
+            cells.append("%.3f [%.3f - %.3f]" % (statistics.median(pairs), min(pairs), max(pairs)) if pairs else "-")
+        print("%7d  %-22s  %-22s  %-22s" % (size, *cells))
 
 
 if __name__ == "__main__":
