@@ -196,6 +196,8 @@ void DX11::Clear(const float aColor[4])
         ourActiveTarget->SetAsActiveTarget(nullptr);
     else
         RebindActiveFramebuffer();
+    // Sent now, the clear runs while the frame is built rather than after it.
+    glFlush();
 }
 
 bool DX11::Present(bool aVsync)
