@@ -384,4 +384,6 @@ TEST_F(ShaderTest, ALayoutFollowsItsBuffersAcrossRepeatsOffsetsAndDeletes)
     uintptr_t heldOffset = 0;
     pointed(buffer, heldStride, heldOffset);
     EXPECT_EQ(static_cast<u32>(buffer), name);
+    EXPECT_EQ(static_cast<u32>(heldStride), stride);
+    EXPECT_EQ(heldOffset, offset);
 }

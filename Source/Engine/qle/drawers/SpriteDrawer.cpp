@@ -241,7 +241,7 @@ bool SpriteDrawer::BindBatch(const SpriteSharedData& aSharedData)
 void SpriteDrawer::BeginFrame()
 {
     // A batch left open across frames keeps its segment: the fence waits for the next frame.
-    if (myInstanceStream && !myIsInBatch && !myInstanceStream.IsMapped())
+    if (myInstanceStream && !myIsInBatch)
         myInstanceStream.BeginFrame();
 }
 

@@ -75,13 +75,12 @@ void SpriteInstanceStream::EnterNextSegment()
 void SpriteInstanceStream::BeginFrame()
 {
     QEL_ASSERT(myMappedBytes == 0);
-    const bool wrote = myOffset != static_cast<size_t>(mySegment) * mySegmentBytes;
     if (myFrameSpilled && mySegmentBytes * 2 <= myMaxSegmentBytes)
     {
         mySegmentBytes *= 2;
         Allocate();
     }
-    else if (wrote)
+    else if (myOffset != static_cast<size_t>(mySegment) * mySegmentBytes)   // the frame wrote something
     {
         EnterNextSegment();
     }

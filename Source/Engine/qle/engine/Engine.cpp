@@ -1,7 +1,7 @@
 #include "engine/Engine.h"
 
-#include "engine/CallbackList.h"
 #include "drawers/SpriteDrawer.h"
+#include "engine/CallbackList.h"
 #include "filewatcher/FileWatcher.h"
 #include "graphics/DX11.h"
 #include "graphics/GraphicsEngine.h"
